@@ -1,0 +1,62 @@
+# Warnings are errors on our own code.
+set(VELLORA_WARNINGS -Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-declarations)
+
+# vellora_layer(NAME DEPS...): one static library per folder under src/,
+# built from every .cpp below it. Later files need no CMake edit.
+function(vellora_layer name)
+  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  # fuzz/ holds fuzz targets, main/ the program entry: not part of the layer.
+  set(kept)
+  foreach(f ${srcs})
+    file(RELATIVE_PATH rel ${CMAKE_CURRENT_SOURCE_DIR} ${f})
+    if(NOT rel MATCHES "^(.*/)?(fuzz|main)/")
+      list(APPEND kept ${f})
+    endif()
+  endforeach()
+  set(srcs ${kept})
+  set(compiled ${srcs})
+  list(FILTER compiled INCLUDE REGEX "\\.(cpp|c)$")
+  if(compiled)
+    add_library(vellora_${name} STATIC ${srcs})
+    target_compile_options(vellora_${name} PRIVATE ${VELLORA_WARNINGS})
+    target_include_directories(vellora_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(vellora_${name} PUBLIC ${L_DEPS})
+  else()
+    # A layer with headers only so far.
+    add_library(vellora_${name} INTERFACE)
+    target_include_directories(vellora_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(vellora_${name} INTERFACE ${L_DEPS})
+  endif()
+endfunction()
+
+# vellora_tests(LAYER LIBS...): every tests/<layer>/test_*.cpp is one Qt Test
+# executable registered with CTest, run offscreen against a copy of the built
+# program folder.
+function(vellora_tests layer)
+  cmake_parse_arguments(T "" "TIMEOUT" "LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
+  foreach(src ${tests})
+    get_filename_component(base ${src} NAME_WE)
+    set(exe ${layer}_${base})
+    add_executable(${exe} ${src})
+    target_compile_options(${exe} PRIVATE ${VELLORA_WARNINGS})
+    target_link_libraries(${exe} PRIVATE vellora_testsupport ${T_LIBS} Qt6::Test)
+    add_dependencies(${exe} vellora_program_folder)
+    add_test(NAME ${layer}.${base} COMMAND ${exe})
+    set_tests_properties(${layer}.${base} PROPERTIES
+      TIMEOUT ${T_TIMEOUT}
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELLORA_PROGRAM_DIR=${VELLORA_PROGRAM_DIR};VELLORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VELLORA_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures;VELLORA_TEST_RUN=1")
+  endforeach()
+endfunction()
+
+# vellora_program_folder_part(TARGET): TARGET writes something into the
+# program folder and must run before tests use it.
+function(vellora_program_folder_part target)
+  set_property(GLOBAL APPEND PROPERTY VELLORA_PROGRAM_FOLDER_PARTS ${target})
+endfunction()

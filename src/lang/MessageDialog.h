@@ -1,0 +1,62 @@
+#pragma once
+// The one message box for keyed messages: title and button captions come
+// from the language table, the layout follows the message font. Tests answer
+// it through MessageAnswerer instead of a modal loop.
+#include <QFlags>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QDialog;
+
+namespace vellora {
+
+enum class MsgKind { Warning, Error, Information, Confirmation, Custom };
+
+// Buttons in their fixed display order.
+enum class MsgButton : unsigned {
+    Yes = 1u << 0, No = 1u << 1, OK = 1u << 2, Cancel = 1u << 3,
+    Abort = 1u << 4, Retry = 1u << 5, Ignore = 1u << 6, All = 1u << 7,
+    NoToAll = 1u << 8, YesToAll = 1u << 9, Help = 1u << 10
+};
+Q_DECLARE_FLAGS(MsgButtons, MsgButton)
+Q_DECLARE_OPERATORS_FOR_FLAGS(MsgButtons)
+
+// Results returned by a pressed button; the close box gives MrCancel.
+enum MsgResult : int {
+    MrNone = 0, MrOk = 1, MrCancel = 2, MrAbort = 3, MrRetry = 4, MrIgnore = 5,
+    MrYes = 6, MrNo = 7, MrAll = 8, MrNoToAll = 9, MrYesToAll = 10
+};
+
+// Sets the four titles (Literals31..34) and eleven button captions
+// (Literals35..45) from the current language table.
+void LoadDialogCaptions();
+
+// Builds the laid-out dialog, not yet shown. The caller owns it.
+QDialog *BuildMessageDialog(const QString &text, MsgKind kind, MsgButtons buttons);
+
+// Shows the message modally (or hands it to the installed answerer) and
+// returns the pressed button's result.
+int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, int helpContext = 0);
+
+// A message with a fixed text (not from the language table), shown in the
+// platform's plain message box with an OK button.
+enum class PlainIcon { Information, Warning, Error };
+void PlainMessage(const QString &title, const QString &text, PlainIcon icon);
+
+// What a shown message looked like, for the test answerer.
+struct ShownMessage {
+    QString text;
+    QString title;
+    MsgKind kind = MsgKind::Custom;
+    MsgButtons buttons;
+    bool plain = false;  // PlainMessage rather than LocalMessageDlg
+};
+
+// When set, every message goes to this function instead of the screen and
+// its return value is the result. Used by tests and by headless runs.
+using MessageAnswerer = std::function<int(const ShownMessage &)>;
+void SetMessageAnswerer(MessageAnswerer answerer);
+bool HasMessageAnswerer();
+
+}  // namespace vellora
