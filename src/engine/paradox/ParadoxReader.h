@@ -1,0 +1,101 @@
+// Reader of Paradox table files (.DB, versions 3.0 to 7) left by earlier
+// installations on Windows. Read-only, sequential: open, look at info(), pull
+// rows with next(). Used by the table engine to convert legacy tables.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <exception>
+#include <memory>
+
+namespace vellora::paradox {
+
+enum class FieldType {
+    Alpha,         // 'A'  text, fixed width
+    Date,          // 'D'  QDate
+    Short,         // 'S'  int (16 bit)
+    Long,          // 'I'  qint64 (32 bit)
+    Currency,      // '$'  double (money)
+    Number,        // 'N'  double
+    Logical,       // 'L'  bool
+    Memo,          // 'M'  QString
+    Blob,          // 'B'  QByteArray
+    FormattedMemo, // 'F'  QByteArray (the stored formatted text)
+    OLE,           // 'O'  QByteArray
+    Graphic,       // 'G'  QByteArray
+    Time,          // 'T'  QTime
+    Timestamp,     // '@'  QDateTime (local time, no zone)
+    AutoInc,       // '+'  qint64
+    BCD,           // '#'  QString with the exact decimal digits ("-123.4500")
+    Bytes,         // 'Y'  QByteArray
+};
+
+struct FieldInfo {
+    QString name;
+    FieldType type = FieldType::Alpha;
+    int size = 0;       // bytes in the record (for BCD: the number of decimals)
+};
+
+struct TableInfo {
+    int fileVersion = 0;      // 30, 35, 40, 50, 70
+    qint64 recordCount = 0;   // as stated in the header
+    int codePage = 0;         // DOS/Windows code page of the text (0 = unknown)
+    bool keyed = false;       // table has a primary key
+    int keyFieldCount = 0;    // number of leading fields forming the key
+    qint64 nextAutoInc = 0;   // value the next auto-increment field would get
+    QList<FieldInfo> fields;
+};
+
+// Every failure to read a table: the message is meant for the operator and
+// names the file.
+class ParadoxError : public std::exception {
+public:
+    explicit ParadoxError(QString message);
+    const QString &message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+class ParadoxReader {
+public:
+    ParadoxReader();
+    ~ParadoxReader();
+    ParadoxReader(const ParadoxReader &) = delete;
+    ParadoxReader &operator=(const ParadoxReader &) = delete;
+
+    // Opens a table file. Memo and blob fields are read from the .MB file
+    // beside it (same base name, any letter case) when there is one.
+    // Throws ParadoxError.
+    void open(const QString &path);
+    // Opens a table held in memory; displayName is used in messages.
+    // memoData is the content of the .MB file (may be empty).
+    void openData(const QByteArray &data, const QString &displayName,
+                  const QByteArray &memoData = QByteArray());
+
+    const TableInfo &info() const;
+
+    // Fills row with the next record's values, one per field in table order;
+    // returns false after the last record. A null value is an invalid
+    // QVariant. Value types: Alpha, Memo -> QString; Short -> int;
+    // Long, AutoInc -> qint64; Number, Currency -> double; Logical -> bool;
+    // Date -> QDate; Time -> QTime; Timestamp -> QDateTime; BCD -> QString;
+    // Bytes, Blob, FormattedMemo, OLE, Graphic -> QByteArray.
+    // Throws ParadoxError on a damaged record block.
+    bool next(QVariantList &row);
+
+    // True when the first bytes of a file (at least 0x60 of them) look like
+    // a Paradox table header.
+    static bool looksLikeParadox(const QByteArray &firstBytes);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace vellora::paradox
