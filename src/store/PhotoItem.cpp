@@ -1,0 +1,67 @@
+#include "store/PhotoItem.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace vellora {
+
+PhotoItem::PhotoItem(QWidget *parent) : QWidget(parent) {}
+
+void PhotoItem::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    update();
+    emit pictureChanged();
+}
+
+void PhotoItem::setStretch(bool on)
+{
+    if (m_stretch != on) {
+        m_stretch = on;
+        update();
+    }
+}
+
+void PhotoItem::setProportional(bool on)
+{
+    if (m_proportional != on) {
+        m_proportional = on;
+        update();
+    }
+}
+
+QRect PhotoItem::PictureRect(QSize picture, QSize box, bool stretch, bool proportional)
+{
+    if (picture.isEmpty())
+        return {};
+    if (!stretch)
+        return QRect(QPoint(0, 0), picture);
+    if (!proportional)
+        return QRect(QPoint(0, 0), box);
+    double s = double(box.width()) / picture.width();
+    const double sh = double(box.height()) / picture.height();
+    if (sh < s)
+        s = sh;
+    // std::nearbyint rounds halves to even in the default rounding mode.
+    const int w = static_cast<int>(std::nearbyint(picture.width() * s));
+    const int h = static_cast<int>(std::nearbyint(picture.height() * s));
+    return QRect(0, 0, w, h);
+}
+
+QSize PhotoItem::sizeHint() const
+{
+    return m_picture.isNull() ? QSize(150, 200) : m_picture.size();
+}
+
+void PhotoItem::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setClipRect(rect());
+    painter.drawImage(PictureRect(m_picture.size(), size(), m_stretch, m_proportional), m_picture);
+}
+
+}  // namespace vellora

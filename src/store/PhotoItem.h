@@ -1,0 +1,52 @@
+#pragma once
+// A picture item of the card face: the photos Image1 and secphot, the static
+// picture statimage1, the background BackImage1 and their _b twins. It holds
+// a picture and paints it into its box, stretched over the whole box or,
+// when proportional, scaled to fit at the box's top-left corner. The print
+// renderer composes from the same flags, so PictureRect states the geometry
+// once for both.
+#include <QImage>
+#include <QWidget>
+
+namespace vellora {
+
+class PhotoItem : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(bool stretch READ stretch WRITE setStretch)
+    Q_PROPERTY(bool proportional READ proportional WRITE setProportional)
+public:
+    explicit PhotoItem(QWidget *parent = nullptr);
+
+    const QImage &picture() const { return m_picture; }
+    void setPicture(const QImage &picture);
+    void clearPicture() { setPicture(QImage()); }
+
+    // Stretched pictures are scaled to the box; unstretched ones are drawn
+    // at their own pixel size from the top-left corner. On by default.
+    bool stretch() const { return m_stretch; }
+    void setStretch(bool on);
+    // With stretch: keep the picture's aspect, fitting it into the box.
+    bool proportional() const { return m_proportional; }
+    void setProportional(bool on);
+
+    // Where a picture of `picture` pixels lands in a box of `box` pixels:
+    // stretched and proportional, scale s = the smaller of box/picture width
+    // and height ratios, size rounded (halves to even), anchored top-left;
+    // stretched, the whole box; unstretched, the picture's own size.
+    static QRect PictureRect(QSize picture, QSize box, bool stretch, bool proportional);
+
+    QSize sizeHint() const override;
+
+signals:
+    void pictureChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_picture;
+    bool m_stretch = true;
+    bool m_proportional = false;
+};
+
+}  // namespace vellora
