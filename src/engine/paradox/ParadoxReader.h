@@ -27,7 +27,8 @@ enum class FieldType {
     OLE,           // 'O'  QByteArray
     Graphic,       // 'G'  QByteArray
     Time,          // 'T'  QTime
-    Timestamp,     // '@'  QDateTime (local time, no zone)
+    Timestamp,     // '@'  QDateTime: the stored wall-clock time, Qt::UTC spec
+                   //      only so that no daylight-saving rule shifts it
     AutoInc,       // '+'  qint64
     BCD,           // '#'  QString with the exact decimal digits ("-123.4500")
     Bytes,         // 'Y'  QByteArray
@@ -42,11 +43,19 @@ struct FieldInfo {
 struct TableInfo {
     int fileVersion = 0;      // 30, 35, 40, 50, 70
     qint64 recordCount = 0;   // as stated in the header
-    int codePage = 0;         // DOS/Windows code page of the text (0 = unknown)
+    int codePage = 0;         // code page named in the header (0 = none)
+    int textCodePage = 437;   // code page the text is decoded with: the
+                              // header's; 437 for tables without one
+                              // (version 3); HP Roman-8 (1051) for the
+                              // tables whose sort order says so
     bool keyed = false;       // table has a primary key
     int keyFieldCount = 0;    // number of leading fields forming the key
     qint64 nextAutoInc = 0;   // value the next auto-increment field would get
+    QString tableName;        // name stored inside the file
     QList<FieldInfo> fields;
+    // True when memo or blob values live in an .MB file that is not there;
+    // such values then hold only the part kept in the record itself.
+    bool blobFileMissing = false;
 };
 
 // Every failure to read a table: the message is meant for the operator and
@@ -71,7 +80,7 @@ public:
 
     // Opens a table file. Memo and blob fields are read from the .MB file
     // beside it (same base name, any letter case) when there is one.
-    // Throws ParadoxError.
+    // Throws ParadoxError (not a table, encrypted, damaged, unreadable).
     void open(const QString &path);
     // Opens a table held in memory; displayName is used in messages.
     // memoData is the content of the .MB file (may be empty).
@@ -85,7 +94,9 @@ public:
     // QVariant. Value types: Alpha, Memo -> QString; Short -> int;
     // Long, AutoInc -> qint64; Number, Currency -> double; Logical -> bool;
     // Date -> QDate; Time -> QTime; Timestamp -> QDateTime; BCD -> QString;
-    // Bytes, Blob, FormattedMemo, OLE, Graphic -> QByteArray.
+    // Bytes, Blob, FormattedMemo, OLE, Graphic -> QByteArray (as stored).
+    // An empty text or memo is null. Rows come in the order of the data
+    // block chain, which for a keyed table is key order.
     // Throws ParadoxError on a damaged record block.
     bool next(QVariantList &row);
 
