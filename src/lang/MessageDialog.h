@@ -39,6 +39,9 @@ QDialog *BuildMessageDialog(const QString &text, MsgKind kind, MsgButtons button
 // returns the pressed button's result.
 int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, int helpContext = 0);
 
+// Opens the program's help at a help context; the Help button calls it.
+void SetMessageHelpHandler(std::function<void(int helpContext)> handler);
+
 // A message with a fixed text (not from the language table), shown in the
 // platform's plain message box with an OK button.
 enum class PlainIcon { Information, Warning, Error };
