@@ -1,0 +1,37 @@
+#include "devices/print/PrintDevice.h"
+
+namespace vellora {
+
+PrintError::PrintError(const QString &message) : std::runtime_error(message.toStdString()) {}
+
+int QtTextFlags(int f)
+{
+    int flags = Qt::AlignTop | Qt::TextShowMnemonic;
+    if (f & TextAlignCenter)
+        flags |= Qt::AlignHCenter;
+    else if (f & TextAlignRight)
+        flags |= Qt::AlignRight;
+    else
+        flags |= Qt::AlignLeft;
+    if (f & TextWordBreak)
+        flags |= Qt::TextWordWrap;
+    if (f & TextExpandTabs)
+        flags |= Qt::TextExpandTabs;
+    return flags;
+}
+
+QFont QtFontFor(const DeviceFont &d)
+{
+    QFont font(d.face);
+    font.setPixelSize(qMax(1, d.pixelHeight));
+    font.setBold(d.bold);
+    font.setItalic(d.italic);
+    font.setUnderline(d.underline);
+    font.setStrikeOut(d.strikeOut);
+    // Device pixels are exact: no hinting that would move glyphs between
+    // the preview and a page of another resolution.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+}  // namespace vellora
