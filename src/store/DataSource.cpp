@@ -1,0 +1,191 @@
+#include "store/DataSource.h"
+
+#include "engine/EngineError.h"
+
+#include <QTextCursor>
+
+namespace vellora {
+
+DataSource::DataSource(Table *table, QObject *parent) : QObject(parent)
+{
+    setTable(table);
+}
+
+void DataSource::setTable(Table *table)
+{
+    for (const auto &c : m_connections)
+        disconnect(c);
+    m_connections.clear();
+    m_table = table;
+    if (table) {
+        m_connections << connect(table, &Table::recordChanged, this, &DataSource::dataChanged)
+                      << connect(table, &Table::afterScroll, this, &DataSource::dataChanged)
+                      << connect(table, &Table::stateChanged, this, &DataSource::dataChanged)
+                      << connect(table, &Table::rowsChanged, this, &DataSource::rowsChanged)
+                      << connect(table, &Table::afterOpen, this, [this] {
+                             emit activeChanged(true);
+                             emit dataChanged();
+                         })
+                      << connect(table, &Table::afterClose, this, [this] {
+                             emit activeChanged(false);
+                             emit dataChanged();
+                         })
+                      << connect(table, &QObject::destroyed, this, [this] {
+                             m_connections.clear();
+                             emit activeChanged(false);
+                             emit dataChanged();
+                         });
+    }
+    emit activeChanged(isActive());
+    emit dataChanged();
+}
+
+Field DataSource::field(const QString &name) const
+{
+    if (!isActive() || name.isEmpty())
+        return {};
+    return m_table->findField(name);
+}
+
+QString DataSource::fieldText(const QString &name) const
+{
+    const Field f = field(name);
+    if (!f.isValid() || m_table->recNo() == 0)
+        return {};
+    return f.asString();
+}
+
+void DataSource::setFieldText(const QString &name, const QString &text)
+{
+    if (!isActive())
+        throw EngineError(QStringLiteral("The table is not open"));
+    Field f = m_table->fieldByName(name);
+    if (m_table->state() == TableState::Browse)
+        m_table->edit();
+    f.setAsString(text);
+}
+
+bool DataSource::fieldEditable(const QString &name) const
+{
+    const Field f = field(name);
+    return f.isValid() && !f.isReadOnly();
+}
+
+namespace {
+
+// Stored texts may carry Windows line breaks; the boxes work with '\n'.
+QString ForBox(const QString &text)
+{
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return t;
+}
+
+}  // namespace
+
+// ---- DBMemo ------------------------------------------------------------
+
+DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent)
+{
+    connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::onTextEdited);
+}
+
+void DBMemo::setDataSource(DataSource *source)
+{
+    disconnect(m_connection);
+    m_source = source;
+    if (source)
+        m_connection = connect(source, &DataSource::dataChanged, this, &DBMemo::reload);
+    reload();
+}
+
+void DBMemo::setDataField(const QString &name)
+{
+    m_field = name;
+    reload();
+}
+
+void DBMemo::reload()
+{
+    const QString text = m_source ? ForBox(m_source->fieldText(m_field)) : QString();
+    setReadOnly(!m_source || !m_source->fieldEditable(m_field));
+    if (text == toPlainText())
+        return;
+    m_loading = true;
+    const int position = textCursor().position();
+    setPlainText(text);
+    if (hasFocus()) {
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(qMin(position, int(text.size())));
+        setTextCursor(cursor);
+    }
+    m_loading = false;
+}
+
+void DBMemo::onTextEdited()
+{
+    if (m_loading || !m_source || !m_source->isActive())
+        return;
+    try {
+        m_source->setFieldText(m_field, toPlainText());
+    } catch (const EngineError &e) {
+        emit editRefused(e.message());
+    }
+    reload();  // a text cut to the field's width, or refused, shows as stored
+}
+
+// ---- DBEdit ------------------------------------------------------------
+
+DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::onTextEdited);
+}
+
+void DBEdit::setDataSource(DataSource *source)
+{
+    disconnect(m_connection);
+    m_source = source;
+    if (source)
+        m_connection = connect(source, &DataSource::dataChanged, this, &DBEdit::reload);
+    reload();
+}
+
+void DBEdit::setDataField(const QString &name)
+{
+    m_field = name;
+    reload();
+}
+
+void DBEdit::reload()
+{
+    const Field f = m_source ? m_source->field(m_field) : Field();
+    setReadOnly(!f.isValid() || f.isReadOnly());
+    const int width = f.isValid() && (f.type() == FieldType::String || f.type() == FieldType::FixedChar ||
+                                      f.type() == FieldType::WideString)
+                          ? f.size()
+                          : 0;
+    setMaxLength(width > 0 ? width : 32767);
+    const QString text = m_source ? m_source->fieldText(m_field) : QString();
+    if (text == this->text())
+        return;
+    m_loading = true;
+    const int position = cursorPosition();
+    setText(text);
+    if (hasFocus())
+        setCursorPosition(qMin(position, int(text.size())));
+    m_loading = false;
+}
+
+void DBEdit::onTextEdited(const QString &text)
+{
+    if (m_loading || !m_source || !m_source->isActive())
+        return;
+    try {
+        m_source->setFieldText(m_field, text);
+    } catch (const EngineError &e) {
+        emit editRefused(e.message());
+    }
+    reload();
+}
+
+}  // namespace vellora
