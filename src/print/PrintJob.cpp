@@ -1,0 +1,237 @@
+#include "print/PrintJob.h"
+
+#include "devices/print/PrinterRegistry.h"
+#include "lang/LanguageTable.h"
+#include "lang/MessageDialog.h"
+#include "print/PrinterChoice.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace vellora {
+
+namespace {
+
+class HourglassCursor {
+public:
+    HourglassCursor()
+    {
+        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+            m_set = true;
+        }
+    }
+    ~HourglassCursor()
+    {
+        if (m_set)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    HourglassCursor(const HourglassCursor &) = delete;
+    HourglassCursor &operator=(const HourglassCursor &) = delete;
+
+private:
+    bool m_set = false;
+};
+
+QString applicationTitle()
+{
+    const QString name = QGuiApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Vellora-ID") : name;
+}
+
+PageOrientation orientationOf(const CardSideModel &side)
+{
+    return side.landscape() ? PageOrientation::Landscape : PageOrientation::Portrait;
+}
+
+}  // namespace
+
+const QStringList &SupportedPrinterTokens()
+{
+    static const QStringList tokens{QStringLiteral("KESTA"), QStringLiteral("VELLORA"), QStringLiteral("BRANO"),
+                                    QStringLiteral("TAVI")};
+    return tokens;
+}
+
+int MatchSupportedPrinter(const QString &driverName)
+{
+    const QString d = driverName.toUpper();
+    const QStringList &tokens = SupportedPrinterTokens();
+    for (int i = 0; i < tokens.size(); ++i)
+        if (d.contains(tokens[i]))
+            return i;
+    return -1;
+}
+
+QString PrinterDriverName()
+{
+    try {
+        return CurrentPrinter().driverName();
+    } catch (...) {
+        return {};
+    }
+}
+
+OrientationResult SetPageOrientation(PrintDevice &device, PageOrientation orientation)
+{
+    return device.setOrientation(orientation);
+}
+
+QString NumericTrackData(const QString &text, int n)
+{
+    static const QString allowed = QStringLiteral("0123456789:;<=>?");
+    QString out;
+    for (const QChar c : text) {
+        if (out.size() >= n)
+            break;
+        if (allowed.contains(c))
+            out += c;
+    }
+    return out;
+}
+
+std::optional<QString> TrackEncodingText(int track, const PrintSettings &settings, const CardFieldLookup &cardField)
+{
+    if (track < 1 || track > 3 || !settings.stripeOn)
+        return std::nullopt;
+    const TrackSettings &t = settings.tracks[track - 1];
+    if (!t.use)
+        return std::nullopt;
+
+    auto field = [&](const QString &name) -> QString {
+        std::optional<QString> value;
+        if (cardField)
+            value = cardField(name);
+        if (!value)
+            throw PrintError(QStringLiteral("Field '%1' not found.").arg(name));
+        return *value;
+    };
+    QString source;
+    switch (t.source) {
+    case TrackStaticText:
+        source = t.value;
+        break;
+    case TrackLinkedField:
+        source = field(t.value);
+        break;
+    case TrackSeparateField:
+        source = field(QStringLiteral("magstripe%1").arg(track));
+        break;
+    default:
+        return std::nullopt;
+    }
+    switch (track) {
+    case 1:
+        return QStringLiteral("~1,MPC7,BPI210,%") + source.left(76) + u'?';
+    case 2:
+        return QStringLiteral("~2,MPC5,BPI75,;") + NumericTrackData(source, 37) + u'?';
+    default:
+        return QStringLiteral("~3,MPC5,BPI210,;") + NumericTrackData(source, 104) + u'?';
+    }
+}
+
+PrintJobResult RunPrintJob(const PrintJobRequest &request)
+{
+    PrintJobResult result;
+
+    if (!request.batchMode && !ShowPrintDialog(request.dialogParent)) {
+        result.outcome = PrintJobOutcome::Cancelled;
+        return result;
+    }
+
+    if (MatchSupportedPrinter(PrinterDriverName()) < 0) {
+        if (request.batchMode)
+            throw PrintError(QString::fromLatin1(UnsupportedPrinterError));
+        result.outcome = PrintJobOutcome::UnsupportedPrinter;
+        result.closePreview = LocalMessageDlg(Literal(61), MsgKind::Warning, MsgButton::OK) == MrOk;
+        return result;
+    }
+
+    HourglassCursor hourglass;
+    PrintDevice &device = CurrentPrinter();
+    const QString title = request.documentTitle.isEmpty() ? QStringLiteral("Vellora-ID card") : request.documentTitle;
+    result.closePreview = true;
+
+    const OrientationResult front = SetPageOrientation(device, orientationOf(request.front));
+    if (!front.changed) {
+        PlainMessage(applicationTitle(), QString::fromLatin1(FrontOrientationError), PlainIcon::Error);
+        result.outcome = PrintJobOutcome::FrontOrientationFailed;
+        return result;
+    }
+
+    // The stripe texts first: a track field the card table lacks stops the
+    // job before anything reaches the printer.
+    std::array<std::optional<QString>, 3> escape;
+    for (int t = 1; t <= 3; ++t)
+        escape[t - 1] = TrackEncodingText(t, request.settings, request.cardField);
+
+    CardSideModel frontSide = request.front;
+    frontSide.monochrome = request.settings.monoPrinter;
+    Tprintlayoutcanvas &canvas = PrintLayoutCanvas();
+    int pages = 0;
+    int documents = 0;
+    try {
+        device.beginDocument(title);
+        device.setTransparentTextBackground();
+        ComposeSide(canvas, frontSide, request.frontCanvasColour, request.frontBackground);
+        RenderSideToDevice(canvas, device, request.mode);
+
+        if (request.settings.stripeOn) {
+            DeviceFont arial;
+            arial.face = QStringLiteral("Arial");
+            arial.pixelHeight = static_cast<int>(RoundHalfEven(std::int64_t(10) * device.dpiY(), 72));
+            arial.colour = Qt::black;
+            device.selectFont(arial);
+            for (const auto &line : escape)
+                if (line)
+                    device.textOut(QPoint(0, 0), *line);
+        }
+
+        if (front.applied) {
+            device.endPage();
+        } else {
+            device.endDocument();
+            ++documents;
+        }
+        ++pages;
+        result.outcome = PrintJobOutcome::Printed;
+
+        if (request.settings.doubleSided) {
+            CardSideModel backSide = request.back;
+            backSide.monochrome = request.settings.monoPrinter;
+            const OrientationResult back = SetPageOrientation(device, orientationOf(backSide));
+            if (!back.changed) {
+                PlainMessage(applicationTitle(), QString::fromLatin1(BackOrientationError), PlainIcon::Error);
+                result.outcome = PrintJobOutcome::BackOrientationFailed;
+            } else {
+                if (back.applied && device.documentOpen()) {
+                    device.startPage();
+                } else {
+                    if (device.documentOpen()) {
+                        device.endDocument();
+                        ++documents;
+                    }
+                    device.beginDocument(title);
+                }
+                device.setTransparentTextBackground();
+                ComposeSide(canvas, backSide, request.backCanvasColour, request.backBackground);
+                RenderSideToDevice(canvas, device, request.mode);
+                ++pages;
+            }
+        }
+        if (device.documentOpen()) {
+            device.endDocument();
+            ++documents;
+        }
+    } catch (...) {
+        if (device.documentOpen())
+            device.abortDocument();
+        throw;
+    }
+    result.pagesPrinted = pages;
+    result.documents = documents;
+    return result;
+}
+
+}  // namespace vellora
