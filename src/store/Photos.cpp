@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QSaveFile>
+#include <QtEndian>
 
 #include <csetjmp>
 #include <cstdio>
@@ -241,6 +242,27 @@ bool LooksLikeJpeg(const QByteArray &data)
            static_cast<unsigned char>(data[1]) == 0xD8 && static_cast<unsigned char>(data[2]) == 0xFF;
 }
 
+// An uncompressed Windows bitmap shorter than its header says is cut off;
+// Qt's reader would show it with the missing rows blank.
+bool BitmapCutShort(const QByteArray &data)
+{
+    if (data.size() < 34 || !data.startsWith("BM"))
+        return false;
+    auto u32 = [&](int at) { return qFromLittleEndian<quint32>(data.constData() + at); };
+    auto u16 = [&](int at) { return qFromLittleEndian<quint16>(data.constData() + at); };
+    const quint32 headerSize = u32(14);
+    if (headerSize < 40)
+        return false;  // the old OS/2 header: left to the reader
+    const qint64 width = static_cast<qint32>(u32(18));
+    const qint64 height = qAbs(static_cast<qint64>(static_cast<qint32>(u32(22))));
+    const qint64 bits = u16(28);
+    const quint32 compression = u32(30);
+    if (compression != 0 || width <= 0 || bits == 0)
+        return false;
+    const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+    return static_cast<qint64>(u32(10)) + rowBytes * height > data.size();
+}
+
 }  // namespace
 
 QString PhotoPath(const QString &appFolder, const QString &cardNumberText, const QString &suffix)
@@ -327,6 +349,8 @@ QImage LoadPicture(const QString &path)
 
     // Qt's own limit on what a reader may allocate; our pixel limit is below it.
     QImageReader::setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
+    if (BitmapCutShort(data))
+        throw PhotoError(QStringLiteral("The picture file %1 is incomplete").arg(path));
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())
