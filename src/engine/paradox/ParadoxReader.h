@@ -50,7 +50,10 @@ struct TableInfo {
                               // tables whose sort order says so
     bool keyed = false;       // table has a primary key
     int keyFieldCount = 0;    // number of leading fields forming the key
-    qint64 nextAutoInc = 0;   // value the next auto-increment field would get
+    qint64 nextAutoInc = 0;   // one past the header's auto-increment counter;
+                              // tools other than the old engine may leave
+                              // the counter at 0: take the larger of this
+                              // and the highest value read plus one
     QString tableName;        // name stored inside the file
     QList<FieldInfo> fields;
     // True when memo or blob values live in an .MB file that is not there;
