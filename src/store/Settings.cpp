@@ -241,10 +241,21 @@ quint8 AlignmentToStored(Qt::Alignment a)
     return AlignLeftCode;
 }
 
+int PointsToCardPixels(int points) { return qMax(1, qRound(points * double(kCardFaceDpi) / 72.0)); }
+
+int CardPixelsToPoints(int pixels) { return qRound(pixels * 72.0 / double(kCardFaceDpi)); }
+
+int CardFontPoints(const QFont &font)
+{
+    if (font.pixelSize() > 0)
+        return CardPixelsToPoints(font.pixelSize());
+    return font.pointSize() > 0 ? font.pointSize() : qRound(font.pointSizeF());
+}
+
 QFont FontFromSlot(const FontSlot &s)
 {
     QFont font(s.face);
-    font.setPointSize(s.size > 0 ? s.size : 1);
+    font.setPixelSize(PointsToCardPixels(s.size > 0 ? s.size : 1));
     font.setBold(s.style & StyleBold);
     font.setItalic(s.style & StyleItalic);
     font.setUnderline(s.style & StyleUnderline);
@@ -255,7 +266,7 @@ QFont FontFromSlot(const FontSlot &s)
 void FontToSlot(const QFont &font, const QColor &colour, Qt::Alignment alignment, FontSlot *s)
 {
     s->face = font.family();
-    s->size = font.pointSize() > 0 ? font.pointSize() : qRound(font.pointSizeF());
+    s->size = CardFontPoints(font);
     s->colour = ColourToStored(colour);
     s->style = quint8((font.bold() ? StyleBold : 0) | (font.italic() ? StyleItalic : 0) |
                       (font.underline() ? StyleUnderline : 0) | (font.strikeOut() ? StyleStrikeOut : 0));

@@ -103,9 +103,19 @@ QColor ColourFromStored(quint32 bgr);
 quint32 ColourToStored(const QColor &colour);
 Qt::Alignment AlignmentFromStored(quint8 code);
 quint8 AlignmentToStored(Qt::Alignment alignment);
-// The font a slot names; the face is kept as stored (substitution of
-// missing faces happens in the font database).
+// The card face measures fonts at a fixed 96 pixels per inch, whatever the
+// screen, so a card looks and prints the same everywhere: a slot's point size
+// becomes a pixel height of size * 96 / 72.
+inline constexpr int kCardFaceDpi = 96;
+int PointsToCardPixels(int points);
+int CardPixelsToPoints(int pixels);
+// The card-face font a slot names (pixel-sized); the face is kept as stored
+// (substitution of faces Linux lacks happens in the font database).
 QFont FontFromSlot(const FontSlot &slot);
+// The reverse; a font sized in points (a font dialog's answer) is taken as
+// it stands.
 void FontToSlot(const QFont &font, const QColor &colour, Qt::Alignment alignment, FontSlot *slot);
+// Point size of a card-face font, pixel-sized or not.
+int CardFontPoints(const QFont &font);
 
 }  // namespace vellora

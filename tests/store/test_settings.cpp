@@ -241,6 +241,9 @@ private slots:
         FontSlot slot{"Arial", 14, 0x000000FF, StyleBold | StyleItalic, AlignCentreCode};
         const QFont f = FontFromSlot(slot);
         QVERIFY(f.bold() && f.italic() && !f.underline());
+        QCOMPARE(f.pixelSize(), 19);  // 14 pt at 96 pixels per inch
+        for (int points = 1; points <= 120; ++points)
+            QCOMPARE(CardPixelsToPoints(PointsToCardPixels(points)), points);
         FontSlot again;
         FontToSlot(f, ColourFromStored(slot.colour), AlignmentFromStored(slot.alignment), &again);
         QCOMPARE(again, slot);

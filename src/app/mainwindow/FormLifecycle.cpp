@@ -1,0 +1,182 @@
+// The main window's creation, first showing and closing steps.
+#include "app/mainwindow/TForm1.h"
+
+#include "app/shell/ErrorReport.h"
+#include "app/shell/StartupWait.h"
+#include "app/shell/WindowSizing.h"
+#include "app/startup/StartupError.h"
+#include "engine/EngineError.h"
+#include "engine/Table.h"
+#include "lang/LanguageTable.h"
+#include "lang/MessageDialog.h"
+#include "store/CardStore.h"
+#include "store/CardTable.h"
+#include "store/FileLookup.h"
+#include "store/ScaledPicture.h"
+#include "store/PhotoItem.h"
+#include "store/Photos.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+using namespace vellora;
+
+void TForm1::placeWindow()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const MainWindowPlacement p = PlaceMainWindow(screen->size(), screen->availableGeometry());
+    if (!p.resizable) {
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                       Qt::WindowCloseButtonHint);
+        setMinimumSize(0, 0);
+        setFixedSize(p.geometry.size());
+    } else {
+        setMinimumSize(kMainWindowMinimumSize);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(p.geometry.size());
+    }
+    move(p.geometry.topLeft());
+}
+
+void TForm1::openCardTable()
+{
+    m_table->close();
+    try {
+        OpenCardTable(*m_table, m_appFolder);
+    } catch (const EngineError &e) {
+        throw StartupError(e.message());
+    }
+}
+
+void TForm1::FormCreate(const QString &appFolder)
+{
+    placeWindow();                                               // 1
+    StartupWait();                                               // 2
+    m_appFolder = appFolder.endsWith('/') ? appFolder : appFolder + '/';  // 3
+    delete m_store;
+    m_store = new CardStore(m_table, m_appFolder, this);
+    connect(m_store, &CardStore::cardPhotosRefreshed, this, [this] { ShowPlaceholders(true); });
+    m_settings.ResetSettings();                                  // 4
+    openCardTable();                                             // 5
+    FreeFieldItems();                                            // 6
+    CreateFieldItems();
+    const QString config = ResolveCaseInsensitive(m_appFolder, QStringLiteral("config.cfg"));  // 7
+    if (m_settings.LoadSettings(config) == SettingsLoad::TooShort) {
+        // A damaged file is kept for the operator and replaced by defaults.
+        const QString damaged = config + QStringLiteral(".damaged");
+        QFile::remove(damaged);
+        QFile::rename(config, damaged);
+        m_settings.ResetSettings();
+        PlainMessage(QStringLiteral("Vellora-Id"),
+                     QStringLiteral("The settings file %1 is damaged. It was kept as %2 and the settings start from "
+                                    "their defaults.")
+                         .arg(QDir::toNativeSeparators(config), QDir::toNativeSeparators(damaged)),
+                     PlainIcon::Warning);
+    }
+    m_store->setCardFace(CardFacePhotos{m_front.Image1, m_front.secphot, m_back.Image1, m_back.secphot, m_template,
+                                        m_settings.front.DoubleSided == 1});
+    m_image5->setVisible(m_settings.front.MonoPrinter == 0);     // 8
+    m_image6->setVisible(m_settings.front.MonoPrinter == 1);
+    showBackground(0);                                           // 9
+    showBackground(1);
+    m_back.BackImage1->setGeometry(m_back.panel->contentsRect()); // 10
+    ApplySettingsToCardFace();                                   // 11
+}
+
+void TForm1::showBackground(int s)
+{
+    SettingsRecord &record = m_settings.side(s);
+    PhotoItem *background = side(s).BackImage1;
+    if (record.BackgroundPath.isEmpty() || record.effectiveLayoutType() == 6) {
+        background->hide();
+        return;
+    }
+    QImage picture;
+    if (QFile::exists(record.BackgroundPath)) {
+        try {
+            picture = LoadScaledPicture(record.BackgroundPath, 50);
+        } catch (const PhotoError &) {
+            picture = QImage();
+        }
+    }
+    if (picture.isNull()) {
+        record.BackgroundPath.clear();
+        background->hide();
+        return;
+    }
+    background->setPicture(picture);
+    background->show();
+}
+
+void TForm1::FormShow()
+{
+    RelayoutFieldItems();
+    ShowPlaceholders(true);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TForm1::CommitCard()
+{
+    if (m_table->isOpen())
+        m_store->commitCard();
+}
+
+bool TForm1::FormClose(bool internalSave)
+{
+    CommitCard();                                                // 1
+    if (!internalSave) {                                         // 2
+        const int answer = LocalMessageDlg(Literal(23), MsgKind::Warning,
+                                           MsgButton::Yes | MsgButton::No | MsgButton::Cancel);
+        if (answer == MrCancel)
+            return false;
+        if (answer == MrYes)
+            SaveBackupCopy();
+    }
+    for (int s = 0; s < 2; ++s) {                                // 3, 4
+        if (s == 1 && m_settings.front.DoubleSided != 1)
+            break;
+        if (m_settings.side(s).effectiveLayoutType() != 6)
+            StoreCardFaceInSettings(s);
+        else
+            TakeOverCustomLayoutEdits(s);
+    }
+    QString error;                                               // 5
+    if (!m_settings.SaveSettings(m_appFolder + QStringLiteral("config.cfg"), &error))
+        PlainMessage(QStringLiteral("Vellora-Id"),
+                     QStringLiteral("The settings could not be saved in %1: %2")
+                         .arg(QDir::toNativeSeparators(m_appFolder + QStringLiteral("config.cfg")), error),
+                     PlainIcon::Error);
+    if (!internalSave)                                           // 6
+        m_table->close();
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    bool closed = false;
+    try {
+        closed = FormClose();
+    } catch (...) {
+        // An engine error while committing: report it and keep the window
+        // open, so nothing the operator typed is lost silently.
+        event->ignore();
+        ShowGenericError(CurrentExceptionMessage());
+        return;
+    }
+    if (closed)
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,39 @@
+#include "app/startup/ProgramWindows.h"
+
+#include "app/mainwindow/TForm1.h"
+#include "app/startup/AboutForm.h"
+#include "lang/LanguageSelection.h"
+#include "store/CardStore.h"
+
+namespace vellora {
+
+ProgramWindows::ProgramWindows() = default;
+
+ProgramWindows::~ProgramWindows()
+{
+    delete about;
+    delete form2;
+}
+
+void ProgramWindows::createMainWindow(const QString &appFolder)
+{
+    m_appFolder = appFolder;
+    main = std::make_unique<TForm1>();
+    main->FormCreate(appFolder);
+}
+
+void ProgramWindows::createOtherWindows()
+{
+    form2 = new TForm2(m_appFolder);
+    about = new TAboutForm();
+    main->setAboutForm(about);
+    main->setLanguageDialog(form2);
+}
+
+void ProgramWindows::applyLayouts()
+{
+    if (main->store())
+        main->store()->refreshCardPhotos();
+}
+
+}  // namespace vellora

@@ -1,0 +1,246 @@
+// Start-up and shut-down of the real program on a temporary program folder:
+// the creation steps, the settings file at exit, the exit question, failure
+// handling, the help commands and the generic error report.
+#include "app/mainwindow/MainMenu.h"
+#include "app/mainwindow/TForm1.h"
+#include "app/shell/ErrorReport.h"
+#include "app/shell/StartupWait.h"
+#include "app/startup/AboutForm.h"
+#include "app/startup/ProgramWindows.h"
+#include "app/startup/StartupError.h"
+#include "devices/shell/DesktopShell.h"
+#include "engine/Table.h"
+#include "lang/LanguageTable.h"
+#include "store/CardStore.h"
+#include "store/CardTable.h"
+#include "support/ScriptedMessages.h"
+#include "support/TempProgramFolder.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+using namespace vellora;
+using namespace vellora::test;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Thrown by a command to see the report of an error no command caught.
+struct Boom : std::exception {
+    const char *what() const noexcept override { return "the printer caught fire"; }
+};
+
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { SetStartupWaitEnabled(false); }
+
+    void firstRunWritesDefaultSettingsAtExit()
+    {
+        TempProgramFolder folder;
+        QVERIFY(folder.isValid());
+        QFile::remove(folder.file("config.cfg"));
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        windows.createOtherWindows();
+        TForm1 &main = *windows.main;
+        QCOMPARE(main.settings().front.FreeText[0], QString("XYZ Company"));
+        QCOMPARE(main.side(0).statlabel[0]->text(), QString("XYZ Company"));
+        QCOMPARE(main.side(0).statlabel[0]->font().family(), QString("Arial Black"));
+        QVERIFY(main.side(0).statlabel[0]->font().bold());
+        QCOMPARE(main.settings().front.effectiveLayoutType(), 3);
+        QCOMPARE(main.settings().front.DoubleSided, quint8(0));
+        QVERIFY(!QFile::exists(folder.file("config.cfg")));
+
+        ScriptedMessages answers({MrNo});
+        main.show();
+        QVERIFY(main.close());
+        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown()[0].kind, MsgKind::Warning);
+        QCOMPARE(answers.shown()[0].buttons, MsgButton::Yes | MsgButton::No | MsgButton::Cancel);
+        QCOMPARE(readAll(folder.file("config.cfg")).size(), 10568);
+        QVERIFY(!main.table()->isOpen());
+    }
+
+    void frontRecordOnlyGivesSingleSidedDefaults()
+    {
+        TempProgramFolder folder;
+        Settings written;
+        written.ResetSettings();
+        written.front.DoubleSided = 1;
+        written.front.FreeText[1] = "Front only";
+        QFile f(folder.file("config.cfg"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(written.front.toBytes());
+        f.close();
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        TForm1 &main = *windows.main;
+        QCOMPARE(main.settings().front.FreeText[1], QString("Front only"));
+        QCOMPARE(main.settings().front.DoubleSided, quint8(0));
+        QCOMPARE(main.settings().back, DefaultSettingsRecord());
+        QVERIFY(main.side(1).panel->isHidden());
+    }
+
+    void cancelAtExitKeepsRunningWithTheCardSaved()
+    {
+        TempProgramFolder folder;
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        TForm1 &main = *windows.main;
+        main.show();
+        main.store()->newCard();
+        main.table()->edit();
+        main.table()->fieldByName("Last_name").setAsString("Okafor");  // typed, not yet saved
+        {
+            ScriptedMessages answers({MrCancel});
+            QVERIFY(!main.close());
+            QCOMPARE(answers.shown().size(), 1);
+        }
+        QVERIFY(main.isVisible());
+        QVERIFY(main.table()->isOpen());
+        QVERIFY(!main.table()->updatesPending());
+        // What another opening of the table sees is the saved card.
+        main.table()->close();
+        Table again;
+        OpenCardTable(again, folder.path());
+        QCOMPARE(again.recordCount(), 1);
+        QCOMPARE(again.fieldByName("Last_name").asString(), QString("Okafor"));
+        again.close();
+        OpenCardTable(*main.table(), folder.path());
+        ScriptedMessages answers({MrNo});
+        QVERIFY(main.close());
+    }
+
+    void yesAtExitSavesTheBackupCopy()
+    {
+        TempProgramFolder folder;
+        QFile::remove(folder.file("backup/CardSet1.DB"));
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        windows.main->show();
+        windows.main->store()->newCard();
+        ScriptedMessages answers({MrYes});
+        QVERIFY(windows.main->close());
+        QVERIFY(QFile::exists(folder.file("backup/CardSet1.DB")));
+        Table backup;
+        backup.setDatabaseName(folder.file("backup"));
+        backup.setTableName("CardSet1.DB");
+        backup.open();
+        QCOMPARE(backup.recordCount(), 1);
+    }
+
+    void missingCardTableStopsWithoutWriting()
+    {
+        TempProgramFolder folder;
+        QFile::remove(folder.file("data/cardset1.DB"));
+        QFile::remove(folder.file("config.cfg"));
+        ProgramWindows windows;
+        try {
+            windows.createMainWindow(folder.path());
+            QFAIL("start-up went on without a card table");
+        } catch (const StartupError &e) {
+            QVERIFY2(e.message().contains("cardset1", Qt::CaseInsensitive), qPrintable(e.message()));
+        }
+        QVERIFY(!QFile::exists(folder.file("config.cfg")));
+        QVERIFY(!QFile::exists(folder.file("data/cardset1.DB")));
+    }
+
+    void damagedSettingsAreKeptAsideAndDefaultsUsed()
+    {
+        TempProgramFolder folder;
+        QFile f(folder.file("config.cfg"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(1000, '\x07'));
+        f.close();
+        ScriptedMessages answers;
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        QCOMPARE(answers.shown().size(), 1);
+        QVERIFY(answers.shown()[0].text.contains("config.cfg.damaged"));
+        QCOMPARE(readAll(folder.file("config.cfg.damaged")), QByteArray(1000, '\x07'));
+        QVERIFY(!QFile::exists(folder.file("config.cfg")));
+        QCOMPARE(windows.main->settings().front, DefaultSettingsRecord());
+    }
+
+    void missingBackgroundIsForgotten()
+    {
+        TempProgramFolder folder;
+        Settings s;
+        s.ResetSettings();
+        s.front.BackgroundPath = folder.file("backgrounds/gone.jpg");
+        s.back.BackgroundPath = folder.file("backgrounds/Blue waves.jpg");
+        QVERIFY(s.SaveSettings(folder.file("config.cfg")));
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        TForm1 &main = *windows.main;
+        QVERIFY(main.settings().front.BackgroundPath.isEmpty());
+        QVERIFY(main.side(0).BackImage1->isHidden());
+        QCOMPARE(main.settings().back.BackgroundPath, folder.file("backgrounds/Blue waves.jpg"));
+    }
+
+    void helpMenuOpensManualTourAndSupport()
+    {
+        TempProgramFolder folder;
+        QList<QUrl> opened;
+        SetDesktopOpener([&](const QUrl &url) { opened.append(url); return true; });
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        windows.createOtherWindows();
+        TDataModule1 *menu = windows.main->dataModule();
+        QCOMPARE(menu->item("Manual1")->shortcut(), QKeySequence("F1"));
+        QCOMPARE(menu->item("QuickTour1")->shortcut(), QKeySequence("F6"));
+        menu->item("Manual1")->trigger();
+        menu->item("QuickTour1")->trigger();
+        menu->item("OnlineSupport1")->trigger();
+        SetDesktopOpener({});
+        QCOMPARE(opened.size(), 3);
+        QVERIFY(QFile::exists(opened[0].toLocalFile()));
+        QCOMPARE(opened[1].toString(), QString("file://") + folder.file("tour/tour.html"));
+        QVERIFY(QFile::exists(opened[1].toLocalFile()));
+        QCOMPARE(opened[2].scheme(), QString("https"));
+
+        menu->item("AboutVelloraID1")->trigger();
+        QVERIFY(windows.about->isVisible());
+        QVERIFY(!windows.about->isModal());
+        QCOMPARE(windows.about->windowTitle(), QString("About Vellora-ID"));
+        windows.about->appendVersionLine();
+        QVERIFY(windows.about->infoLabel()->text().endsWith("\r\nV3.0.5"));
+    }
+
+    void uncaughtErrorIsReportedAndProgramGoesOn()
+    {
+        QApplication::setApplicationDisplayName("Vellora-Id");
+        ScriptedMessages answers;
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, this, [] { throw Boom(); });
+        timer.start(0);
+        QTRY_COMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown()[0].title, QString("Vellora-Id"));
+        QCOMPARE(answers.shown()[0].text, QString("the printer caught fire"));
+        QCOMPARE(answers.shown()[0].buttons, MsgButtons(MsgButton::OK));
+        bool stillRunning = false;
+        QTimer::singleShot(0, this, [&] { stillRunning = true; });
+        QTRY_VERIFY(stillRunning);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    VelloraApplication app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_startup.moc"
