@@ -1,0 +1,529 @@
+#include "engine/card/CardDriver.h"
+
+#include "engine/EngineError.h"
+#include "engine/FieldValues.h"
+#include "engine/card/LegacyConversion.h"
+#include "engine/card/SqliteFile.h"
+#include "engine/card/TableLock.h"
+#include "engine/paradox/ParadoxReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+
+#include <algorithm>
+#include <atomic>
+
+namespace vellora::engine {
+
+namespace {
+
+std::atomic<bool> g_synchronous{true};
+
+quint32 be32(const QByteArray &b, int at)
+{
+    return (quint32(quint8(b[at])) << 24) | (quint32(quint8(b[at + 1])) << 16)
+        | (quint32(quint8(b[at + 2])) << 8) | quint32(quint8(b[at + 3]));
+}
+
+class CardStorage : public TableStorage {
+public:
+    CardStorage(QString path, QString display, std::unique_ptr<TableLock> lock)
+        : m_path(std::move(path)), m_display(std::move(display)), m_lock(std::move(lock)) {}
+    ~CardStorage() override
+    {
+        m_statements.clear();
+        m_range = Statement();
+        m_point = Statement();
+        if (m_db)
+            sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+
+    void openDatabase();
+
+    QString kindName() const override { return QStringLiteral("PARADOX"); }
+    QList<FieldDef> fieldDefs() const override { return m_schema.fields; }
+    QList<IndexDef> indexDefs() const override { return m_schema.indexes; }
+    int idKeyField() const override { return m_schema.idKeyField; }
+
+    std::vector<qint64> rowIds() override;
+    void readRows(const qint64 *ids, int count, std::vector<RowValues> &out) override;
+    std::optional<qint64> findKey(const RowValues &keyValues) override;
+    qint64 reserveAutoInc(int field, qint64 count) override;
+    void releaseAutoInc(int field, qint64 firstUnused, qint64 end) override;
+    std::vector<qint64> apply(const std::vector<RowChange> &changes) override;
+    void emptyTable() override;
+    void changeField(int index, const FieldDef &def) override;
+
+private:
+    [[noreturn]] void fail() { throwSqlite(m_db, m_display); }
+    void exec(const QString &sql) { execSql(m_db, sql, m_display); }
+    void readSchema();
+    void prepare();
+    RowValues rowFrom(const Statement &st, int firstColumn) const;
+    [[noreturn]] void throwConstraint();
+
+    QString m_path;
+    QString m_display;
+    std::unique_ptr<TableLock> m_lock;
+    sqlite3 *m_db = nullptr;
+    CardSchema m_schema;
+    Statement m_range, m_point;
+    std::vector<Statement> m_statements;  // insert, update, delete
+    QString m_selectList;
+};
+
+void CardStorage::openDatabase()
+{
+    const QByteArray name = QFile::encodeName(m_path);
+    if (sqlite3_open_v2(name.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        fail();
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 3000);
+    exec(QStringLiteral("PRAGMA synchronous = %1").arg(g_synchronous ? "FULL" : "OFF"));
+    // The first read rolls back a commit that a crash interrupted; only
+    // then does the file's header describe the file.
+    {
+        Statement st(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"), m_display);
+        if (sqlite3_step(st.get()) != SQLITE_ROW)
+            fail();
+    }
+    QFile f(m_path);
+    QByteArray header;
+    if (f.open(QIODevice::ReadOnly))
+        header = f.read(100);
+    f.close();
+    if (header.size() < 100)
+        throw EngineError(QObject::tr("The table file %1 is damaged (it is too short).").arg(m_display));
+    quint32 pageSize = (quint32(quint8(header[16])) << 8) | quint8(header[17]);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const quint32 pages = be32(header, 28);
+    if (be32(header, 24) == be32(header, 92) && qint64(pageSize) * pages > QFileInfo(m_path).size())
+        throw EngineError(QObject::tr("The table file %1 is damaged (it is shorter than it should be; "
+                                      "it may have been cut off while copying).")
+                              .arg(m_display));
+    {
+        Statement st(m_db, QStringLiteral("PRAGMA quick_check(1)"), m_display);
+        const int rc = sqlite3_step(st.get());
+        if (rc != SQLITE_ROW)
+            fail();
+        const QString res = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
+        if (res != QLatin1String("ok"))
+            throw EngineError(QObject::tr("The table file %1 is damaged (%2).").arg(m_display, res));
+    }
+    readSchema();
+    prepare();
+}
+
+void CardStorage::readSchema()
+{
+    {
+        Statement st(m_db, QStringLiteral("PRAGMA application_id"), m_display);
+        if (sqlite3_step(st.get()) != SQLITE_ROW || sqlite3_column_int(st.get(), 0) != kApplicationId)
+            throw EngineError(QObject::tr("The file %1 is not a card table of this program.").arg(m_display));
+    }
+    QList<FieldDef> fields;
+    {
+        Statement st(m_db, QStringLiteral("SELECT name, type, size FROM engine_fields ORDER BY position"),
+                     m_display);
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            FieldDef d;
+            d.name = st.column(0, FieldType::String).toString();
+            const auto t = fieldTypeFromName(st.column(1, FieldType::String).toString());
+            if (!t)
+                throw EngineError(QObject::tr("The table file %1 is damaged (unknown field type).").arg(m_display));
+            d.type = *t;
+            d.size = sqlite3_column_int(st.get(), 2);
+            fields.append(d);
+        }
+        if (rc != SQLITE_DONE)
+            fail();
+    }
+    QList<IndexDef> indexes;
+    {
+        Statement st(m_db,
+                     QStringLiteral("SELECT name, fields, is_primary, is_unique FROM engine_indexes "
+                                    "ORDER BY position"),
+                     m_display);
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            IndexDef ix;
+            ix.name = st.column(0, FieldType::String).toString();
+            ix.fields = st.column(1, FieldType::String).toString().split(QLatin1Char('\n'));
+            ix.primary = sqlite3_column_int(st.get(), 2) != 0;
+            ix.unique = sqlite3_column_int(st.get(), 3) != 0;
+            indexes.append(ix);
+        }
+        if (rc != SQLITE_DONE)
+            fail();
+    }
+    m_schema = makeSchema(fields, indexes, m_display);
+}
+
+void CardStorage::prepare()
+{
+    QStringList cols;
+    for (int i = 0; i < m_schema.fields.size(); ++i)
+        cols.append(columnName(i));
+    m_selectList = cols.join(QStringLiteral(", "));
+    m_range = Statement(m_db,
+                        QStringLiteral("SELECT rowid, %1 FROM rows WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
+                            .arg(m_selectList),
+                        m_display);
+    m_point = Statement(m_db, QStringLiteral("SELECT rowid, %1 FROM rows WHERE rowid = ?1").arg(m_selectList),
+                        m_display);
+    QStringList params, sets;
+    for (int i = 0; i < m_schema.fields.size(); ++i) {
+        params.append(QStringLiteral("?%1").arg(i + 1));
+        sets.append(QStringLiteral("%1 = ?%2").arg(columnName(i)).arg(i + 1));
+    }
+    m_statements.clear();
+    m_statements.emplace_back(m_db,
+                              QStringLiteral("INSERT INTO rows (%1) VALUES (%2)")
+                                  .arg(m_selectList, params.join(QStringLiteral(", "))),
+                              m_display);
+    m_statements.emplace_back(m_db,
+                              QStringLiteral("UPDATE rows SET %1 WHERE rowid = ?%2")
+                                  .arg(sets.join(QStringLiteral(", ")))
+                                  .arg(m_schema.fields.size() + 1),
+                              m_display);
+    m_statements.emplace_back(m_db, QStringLiteral("DELETE FROM rows WHERE rowid = ?1"), m_display);
+}
+
+RowValues CardStorage::rowFrom(const Statement &st, int firstColumn) const
+{
+    RowValues r;
+    r.reserve(m_schema.fields.size());
+    for (int i = 0; i < m_schema.fields.size(); ++i)
+        r.append(st.column(firstColumn + i, m_schema.fields[i].type));
+    return r;
+}
+
+std::vector<qint64> CardStorage::rowIds()
+{
+    QString order = QStringLiteral("rowid");
+    if (m_schema.idKeyField < 0 && !m_schema.primaryFields.isEmpty()) {
+        QStringList cols;
+        for (int p : m_schema.primaryFields)
+            cols.append(columnName(p));
+        order = cols.join(QStringLiteral(", ")) + QStringLiteral(", rowid");
+    }
+    Statement st(m_db, QStringLiteral("SELECT rowid FROM rows ORDER BY %1").arg(order), m_display);
+    std::vector<qint64> ids;
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int64(st.get(), 0));
+    if (rc != SQLITE_DONE)
+        fail();
+    return ids;
+}
+
+void CardStorage::readRows(const qint64 *ids, int count, std::vector<RowValues> &out)
+{
+    out.clear();
+    out.resize(count);
+    if (count <= 0)
+        return;
+    const bool ascending = std::is_sorted(ids, ids + count);
+    if (ascending && count > 1) {
+        m_range.reset();
+        m_range.bindInt(1, ids[0]);
+        m_range.bindInt(2, ids[count - 1]);
+        int k = 0;
+        int rc;
+        while (k < count && (rc = sqlite3_step(m_range.get())) == SQLITE_ROW) {
+            const qint64 id = sqlite3_column_int64(m_range.get(), 0);
+            while (k < count && ids[k] < id)
+                ++k;
+            if (k < count && ids[k] == id)
+                out[k++] = rowFrom(m_range, 1);
+        }
+        const int err = sqlite3_errcode(m_db);
+        m_range.reset();
+        if (err != SQLITE_OK && err != SQLITE_ROW && err != SQLITE_DONE)
+            fail();
+        return;
+    }
+    for (int k = 0; k < count; ++k) {
+        m_point.reset();
+        m_point.bindInt(1, ids[k]);
+        const int rc = sqlite3_step(m_point.get());
+        if (rc == SQLITE_ROW)
+            out[k] = rowFrom(m_point, 1);
+        else if (rc != SQLITE_DONE) {
+            m_point.reset();
+            fail();
+        }
+    }
+    m_point.reset();
+}
+
+std::optional<qint64> CardStorage::findKey(const RowValues &keyValues)
+{
+    if (m_schema.primaryFields.isEmpty())
+        return std::nullopt;
+    QStringList conds;
+    for (int i = 0; i < m_schema.primaryFields.size(); ++i)
+        conds.append(QStringLiteral("%1 IS ?%2").arg(columnName(m_schema.primaryFields[i])).arg(i + 1));
+    Statement st(m_db, QStringLiteral("SELECT rowid FROM rows WHERE %1 LIMIT 1").arg(conds.join(QStringLiteral(" AND "))),
+                 m_display);
+    for (int i = 0; i < m_schema.primaryFields.size(); ++i)
+        st.bind(i + 1, keyValues.value(i), m_schema.fields[m_schema.primaryFields[i]].type);
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_ROW)
+        return sqlite3_column_int64(st.get(), 0);
+    if (rc != SQLITE_DONE)
+        fail();
+    return std::nullopt;
+}
+
+qint64 CardStorage::reserveAutoInc(int field, qint64 count)
+{
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        qint64 last = counter(m_db, field, m_display);
+        if (field == m_schema.idKeyField) {
+            Statement st(m_db, QStringLiteral("SELECT max(rowid) FROM rows"), m_display);
+            if (sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_type(st.get(), 0) != SQLITE_NULL)
+                last = std::max(last, qint64(sqlite3_column_int64(st.get(), 0)));
+        }
+        if (last + count > std::numeric_limits<qint32>::max())
+            throw EngineError(QObject::tr("The table %1 has run out of numbers for the field %2.")
+                                  .arg(m_display, m_schema.fields[field].name));
+        setCounter(m_db, field, last + count, m_display);
+        exec(QStringLiteral("COMMIT"));
+        return last + 1;
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+void CardStorage::releaseAutoInc(int field, qint64 firstUnused, qint64 end)
+{
+    if (firstUnused >= end)
+        return;
+    Statement st(m_db, QStringLiteral("UPDATE engine_counters SET last = ?1 WHERE field = ?2 AND last = ?3"),
+                 m_display);
+    st.bindInt(1, firstUnused - 1);
+    st.bindInt(2, field);
+    st.bindInt(3, end - 1);
+    sqlite3_step(st.get());
+}
+
+void CardStorage::throwConstraint()
+{
+    const QString detail = QString::fromUtf8(sqlite3_errmsg(m_db));
+    // "UNIQUE constraint failed: rows.c1, rows.c2": name the fields.
+    QStringList names;
+    const int colon = detail.indexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        for (QString part : detail.mid(colon + 1).split(QLatin1Char(','))) {
+            part = part.trimmed();
+            if (part.startsWith(QLatin1String("rows.c"))) {
+                const int i = part.mid(6).toInt();
+                if (i >= 0 && i < m_schema.fields.size())
+                    names.append(m_schema.fields[i].name);
+            }
+        }
+    }
+    throw KeyViolationError(QObject::tr("Key violation: the table %1 has another row with the same %2.")
+                                .arg(m_display,
+                                     names.isEmpty() ? QObject::tr("key") : names.join(QStringLiteral(", "))));
+}
+
+std::vector<qint64> CardStorage::apply(const std::vector<RowChange> &changes)
+{
+    std::vector<qint64> newIds;
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        const int n = m_schema.fields.size();
+        QList<qint64> highest(n, std::numeric_limits<qint64>::min());
+        for (const RowChange &c : changes) {
+            const Statement &st = m_statements[c.kind == RowChange::Insert ? 0 : c.kind == RowChange::Update ? 1 : 2];
+            st.reset();
+            if (c.kind == RowChange::Delete) {
+                st.bindInt(1, c.id);
+            } else {
+                for (int i = 0; i < n; ++i) {
+                    const QVariant &v = i < c.values.size() ? c.values[i] : QVariant();
+                    st.bind(i + 1, v, m_schema.fields[i].type);
+                    if (m_schema.fields[i].type == FieldType::AutoInc && v.isValid())
+                        highest[i] = std::max(highest[i], v.toLongLong());
+                }
+                if (c.kind == RowChange::Update)
+                    st.bindInt(n + 1, c.id);
+            }
+            const int rc = sqlite3_step(st.get());
+            if (rc != SQLITE_DONE) {
+                if ((rc & 0xff) == SQLITE_CONSTRAINT)
+                    throwConstraint();
+                fail();
+            }
+            if (c.kind == RowChange::Insert)
+                newIds.push_back(sqlite3_last_insert_rowid(m_db));
+        }
+        for (int i = 0; i < n; ++i)
+            if (highest[i] != std::numeric_limits<qint64>::min() && highest[i] > counter(m_db, i, m_display))
+                setCounter(m_db, i, highest[i], m_display);
+        for (const Statement &st : m_statements)
+            st.reset();
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail();
+    } catch (...) {
+        for (const Statement &st : m_statements)
+            st.reset();
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    return newIds;
+}
+
+void CardStorage::emptyTable()
+{
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        exec(QStringLiteral("DELETE FROM rows"));
+        exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+void CardStorage::changeField(int index, const FieldDef &def)
+{
+    QList<FieldDef> fields = m_schema.fields;
+    QList<IndexDef> indexes = m_schema.indexes;
+    const QString oldName = fields[index].name;
+    fields[index] = def;
+    for (IndexDef &ix : indexes)
+        for (QString &f : ix.fields)
+            if (f.compare(oldName, Qt::CaseInsensitive) == 0)
+                f = def.name;
+    const CardSchema schema = makeSchema(fields, indexes, m_display);
+    const bool keyField = schema.primaryFields.contains(index);
+
+    m_statements.clear();
+    m_range = Statement();
+    m_point = Statement();
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        createRowsTable(m_db, schema, QStringLiteral("rows_new"), m_display);
+        QStringList params;
+        for (int i = 0; i < fields.size(); ++i)
+            params.append(QStringLiteral("?%1").arg(i + 1));
+        Statement ins(m_db, QStringLiteral("INSERT INTO rows_new VALUES (%1)").arg(params.join(QLatin1Char(','))),
+                      m_display);
+        Statement sel(m_db, QStringLiteral("SELECT %1 FROM rows ORDER BY rowid").arg(m_selectList), m_display);
+        qint64 highest = 0;
+        int rc;
+        while ((rc = sqlite3_step(sel.get())) == SQLITE_ROW) {
+            RowValues r = rowFrom(sel, 0);
+            bool ok = true;
+            QVariant v = convertValue(r[index], schema.fields[index], &ok);
+            if (!ok) {
+                if (keyField)
+                    throw EngineError(QObject::tr("The field %1 of table %2 cannot take the type %3: the "
+                                                  "key value %4 does not convert.")
+                                          .arg(oldName, m_display, fieldTypeName(def.type),
+                                               formatValue(r[index], m_schema.fields[index])));
+                v = QVariant();
+            }
+            if (keyField && schema.idKeyField == index && !v.isValid())
+                throw EngineError(QObject::tr("The field %1 of table %2 cannot become the key: a row "
+                                              "has no value in it.")
+                                      .arg(oldName, m_display));
+            r[index] = v;
+            if (def.type == FieldType::AutoInc && v.isValid())
+                highest = std::max(highest, v.toLongLong());
+            ins.reset();
+            for (int i = 0; i < fields.size(); ++i)
+                ins.bind(i + 1, r[i], schema.fields[i].type);
+            const int irc = sqlite3_step(ins.get());
+            if (irc != SQLITE_DONE) {
+                if ((irc & 0xff) == SQLITE_CONSTRAINT)
+                    throw KeyViolationError(QObject::tr("The field %1 of table %2 cannot take the new type: "
+                                                        "its converted values repeat a key.")
+                                                .arg(oldName, m_display));
+                fail();
+            }
+        }
+        if (rc != SQLITE_DONE)
+            fail();
+        ins = Statement();
+        sel = Statement();
+        exec(QStringLiteral("DROP TABLE rows"));
+        exec(QStringLiteral("ALTER TABLE rows_new RENAME TO rows"));
+        createIndexes(m_db, schema, QStringLiteral("rows"), m_display);
+        writeSchemaTables(m_db, schema, m_display);
+        if (def.type == FieldType::AutoInc)
+            setCounter(m_db, index, std::max(highest, counter(m_db, index, m_display)), m_display);
+        exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        prepare();
+        throw;
+    }
+    m_schema = schema;
+    prepare();
+}
+
+} // namespace
+
+void setCardTablesSynchronous(bool on) { g_synchronous = on; }
+bool cardTablesSynchronous() { return g_synchronous; }
+
+QStringList CardDriver::companionExtensions() const
+{
+    return {QStringLiteral(".px"), QStringLiteral(".mb")};
+}
+
+std::unique_ptr<TableStorage> CardDriver::open(const TableLocation &where, bool exclusive)
+{
+    const QString path = where.filePath;
+    const QString display = QDir::toNativeSeparators(path);
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        throw EngineError(QObject::tr("The table %1 does not exist.").arg(display));
+    if (!fi.isFile())
+        throw EngineError(QObject::tr("%1 is not a table file.").arg(display));
+    auto lock = TableLock::acquire(path, exclusive, display);
+
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EngineError(QObject::tr("The table %1 cannot be read: %2").arg(display, f.errorString()));
+    const QByteArray head = f.read(0x800);
+    f.close();
+    if (head.isEmpty())
+        throw EngineError(QObject::tr("The table file %1 is damaged (it is empty).").arg(display));
+    if (!head.startsWith(QByteArray("SQLite format 3", 16))) {
+        if (paradox::ParadoxReader::looksLikeParadox(head))
+            convertParadoxTable(path, *lock, display);
+        else
+            throw EngineError(QObject::tr("The table file %1 is damaged or is not a card table.").arg(display));
+    }
+    auto storage = std::make_unique<CardStorage>(path, display, std::move(lock));
+    storage->openDatabase();
+    return storage;
+}
+
+void CardDriver::create(const TableLocation &where, const QList<FieldDef> &fields,
+                        const QList<IndexDef> &indexes)
+{
+    const QString display = QDir::toNativeSeparators(where.filePath);
+    const CardSchema schema = makeSchema(fields, indexes, display);
+    std::function<void(sqlite3 *)> fill = [&](sqlite3 *db) {
+        for (int i = 0; i < schema.fields.size(); ++i)
+            if (schema.fields[i].type == FieldType::AutoInc)
+                setCounter(db, i, 0, display);
+    };
+    createCardFile(where.filePath, schema, fill, CreateOptions{}, display);
+}
+
+} // namespace vellora::engine

@@ -1,0 +1,25 @@
+// The driver of our own card tables: "*.DB" files that are SQLite
+// databases holding one table each. Legacy Paradox files found under such a
+// name are converted on open (LegacyConversion.h).
+#pragma once
+
+#include "engine/Driver.h"
+
+namespace vellora::engine {
+
+class CardDriver : public TableDriver {
+public:
+    TableType type() const override { return TableType::Card; }
+    QStringList extensions() const override { return {QStringLiteral(".db")}; }
+    QStringList companionExtensions() const override;
+    std::unique_ptr<TableStorage> open(const TableLocation &where, bool exclusive) override;
+    void create(const TableLocation &where, const QList<FieldDef> &fields,
+                const QList<IndexDef> &indexes) override;
+};
+
+// Commits wait until the data is on the disk (the default). Off only for
+// measurements: a power cut may then lose the last commits.
+void setCardTablesSynchronous(bool on);
+bool cardTablesSynchronous();
+
+} // namespace vellora::engine

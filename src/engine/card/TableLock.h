@@ -1,0 +1,38 @@
+// Keeps other programs away from a table file while this program has it
+// open. The lock is an flock() on the file itself, so the kernel drops it
+// when a holder dies. Within this program several Table objects may share a
+// table unless one of them wants it exclusively.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace vellora::engine {
+
+class TableLock {
+public:
+    // Takes the lock for path; throws EngineError when another program or
+    // (exclusive) another table of this program has the file.
+    static std::unique_ptr<TableLock> acquire(const QString &path, bool exclusive,
+                                              const QString &displayName);
+    ~TableLock();
+    TableLock(const TableLock &) = delete;
+    TableLock &operator=(const TableLock &) = delete;
+
+    // After the file at path was replaced by rename (conversion): lock the
+    // new file, opened through newFd (ownership taken), and drop the old.
+    void switchTo(int newFd);
+    const QString &path() const { return m_path; }
+
+private:
+    TableLock(QString path, bool exclusive) : m_path(std::move(path)), m_exclusive(exclusive) {}
+    QString m_path;
+    bool m_exclusive;
+};
+
+// flock()s an open file descriptor for writing (non-blocking); false when
+// another program holds it.
+bool lockFileDescriptor(int fd);
+
+} // namespace vellora::engine
