@@ -532,7 +532,9 @@ QVariant ParadoxReader::Impl::blobValue(const Field &f, const uchar *p)
     } else {
         const qint64 blockStart = qint64(offset & 0xFFFFFF00u);
         const int index = int(offset & 0xFF);
-        if (blockStart < kMbBlock || blockStart + kMbBlock > mb.size)
+        // Only the bytes a value uses must be in the file: its header, its
+        // entry and its data.
+        if (blockStart < kMbBlock || blockStart + 12 + 64 * 5 > mb.size)
             damagedMemo(QObject::tr("a value points outside the file"));
         const uchar *b = mb.data + blockStart;
         if (index == 0xFF) {
@@ -554,7 +556,8 @@ QVariant ParadoxReader::Impl::blobValue(const Field &f, const uchar *p)
             const qint64 start = qint64(entry[0]) * 16;
             const qint64 units = entry[1];
             if (units == 0 || qint64(length) > units * 16 || qint64(length) <= (units - 1) * 16
-                || start < 12 + 64 * 5 || start + qint64(length) > kMbBlock)
+                || start < 12 + 64 * 5 || start + qint64(length) > kMbBlock
+                || blockStart + start + qint64(length) > mb.size)
                 damagedMemo(QObject::tr("a value does not match its entry"));
             data = b + start;
             n = length;
