@@ -99,7 +99,10 @@ QString VirtualCardPrinter::outputFolder() const
 
 QString VirtualCardPrinter::deviceName() const { return QString::fromLatin1(VirtualCardPrinterName); }
 
-QString VirtualCardPrinter::driverName() const { return QString::fromLatin1(VirtualCardPrinterDriver); }
+QString VirtualCardPrinter::driverName() const
+{
+    return m_settings.driverName.isEmpty() ? QString::fromLatin1(VirtualCardPrinterDriver) : m_settings.driverName;
+}
 
 OrientationResult VirtualCardPrinter::setOrientation(PageOrientation orientation)
 {

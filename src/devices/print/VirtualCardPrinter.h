@@ -32,6 +32,7 @@ struct VirtualCardPrinterSettings {
     QString outputFolder;  // empty: the program's folder + "printed/"
     int dpi = 300;         // 150, 300, 600 or 1200
     OrientationReset orientationReset = OrientationReset::Accepted;
+    QString driverName;    // the card printer model it stands for; empty: VirtualCardPrinterDriver
 };
 
 // One track's escape line as the driver took it off the page.
