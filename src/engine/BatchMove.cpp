@@ -132,6 +132,11 @@ void BatchMove::execute()
         t.releasePools();
         t.holdCommits = false;
         t.commit();
+        // An AutoInc source copied into an integer field: the copy remembers
+        // the numbers handed out, for when the field is made AutoInc again.
+        for (const auto &[di, si] : map)
+            if (s.defs[si].type == FieldType::AutoInc && engine::isIntegerType(defs[di].type))
+                t.storage->raiseAutoIncHighWater(di, s.storage->autoIncHighWater(si));
     } catch (...) {
         rollback();
         m_moved = 0;

@@ -63,6 +63,12 @@ public:
     // when nothing was handed out after it.
     virtual void releaseAutoInc(int field, qint64 firstUnused, qint64 end) = 0;
 
+    // Highest number of an AutoInc field ever handed out (0 when unknown).
+    // Kept for integer fields too when raised below, so that a copy whose
+    // key becomes AutoInc again continues the original's numbering.
+    virtual qint64 autoIncHighWater(int field) { (void)field; return 0; }
+    virtual void raiseAutoIncHighWater(int field, qint64 value) { (void)field; (void)value; }
+
     // Applies the changes in one atomic transaction, in the order given.
     // Returns the ids of the inserted rows in order. Throws EngineError
     // (KeyViolationError for a unique key) having written nothing.

@@ -54,6 +54,19 @@ public:
     qint64 reserveAutoInc(int field, qint64 count) override;
     void releaseAutoInc(int field, qint64 firstUnused, qint64 end) override;
     std::vector<qint64> apply(const std::vector<RowChange> &changes) override;
+    qint64 autoIncHighWater(int field) override { return counter(m_db, field, m_display); }
+    void raiseAutoIncHighWater(int field, qint64 value) override
+    {
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            if (value > counter(m_db, field, m_display))
+                setCounter(m_db, field, value, m_display);
+            exec(QStringLiteral("COMMIT"));
+        } catch (...) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
     void emptyTable() override;
     void changeField(int index, const FieldDef &def) override;
 
