@@ -13,6 +13,7 @@
 #include "lang/LanguageTable.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
+#include "store/PhotoItem.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempProgramFolder.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/shell/ErrorReport.h"
 #include "app/startup/AboutForm.h"
-#include "app/widgets/PictureButton.h"
+#include "lang/GlyphButton.h"
 #include "devices/shell/DesktopShell.h"
 #include "engine/Table.h"
 #include "lang/LanguageSelection.h"
@@ -44,7 +44,7 @@ void TForm1::connectMenu()
         connect(action, &QAction::triggered, this, [slot = std::forward<decltype(slot)>(slot)] { ReportErrors(slot); });
     };
     auto button = [this](const char *name, auto &&slot) {
-        auto *b = findChild<PictureButton *>(QLatin1String(name));
+        auto *b = findChild<GlyphButton *>(QLatin1String(name));
         Q_ASSERT(b);
         connect(b, &QAbstractButton::clicked, this, [slot = std::forward<decltype(slot)>(slot)] { ReportErrors(slot); });
     };
@@ -89,7 +89,7 @@ void TForm1::connectMenu()
     button("BitBtn5", storeAsk(&CardStore::clearCard));
     button("ExitButton", [this] { close(); });
     for (const char *later : {"BitBtn8", "BitBtn3", "getimgbtn", "BitBtn6", "BitBtn7"})
-        findChild<PictureButton *>(QLatin1String(later))->setEnabled(false);
+        findChild<GlyphButton *>(QLatin1String(later))->setEnabled(false);
 
     // The navigator: move, then commit.
     const struct {

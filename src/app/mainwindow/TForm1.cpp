@@ -2,7 +2,7 @@
 
 #include "app/mainwindow/MainMenu.h"
 #include "app/shell/WindowSizing.h"
-#include "app/widgets/PictureButton.h"
+#include "lang/GlyphButton.h"
 #include "engine/Table.h"
 #include "lang/Translation.h"
 #include "store/CardPhotos.h"
@@ -19,7 +19,7 @@
 #include <QToolButton>
 
 using vellora::PhotoItem;
-using vellora::PictureButton;
+using vellora::GlyphButton;
 
 namespace {
 
@@ -278,7 +278,7 @@ void TForm1::buildButtonColumn()
     };
     int y = 8;
     for (const auto &b : buttons) {
-        auto *button = new PictureButton(m_panel5);
+        auto *button = new GlyphButton(m_panel5);
         button->setObjectName(QLatin1String(b.name));
         button->setText(QLatin1String(b.caption));
         button->setToolTip(QLatin1String(b.hint));

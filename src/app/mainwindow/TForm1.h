@@ -24,7 +24,7 @@ class CardStore;
 class DataSource;
 class DBMemo;
 class PhotoItem;
-class PictureButton;
+class GlyphButton;
 class Table;
 }
 
@@ -150,7 +150,7 @@ private:
     QFrame *m_magpanel = nullptr;
     // button column
     QFrame *m_panel5 = nullptr;
-    QList<vellora::PictureButton *> m_buttons;
+    QList<vellora::GlyphButton *> m_buttons;
     QImage m_template;
     bool m_closing = false;
 };
