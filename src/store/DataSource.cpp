@@ -107,6 +107,8 @@ void DBMemo::setDataField(const QString &name)
 
 void DBMemo::reload()
 {
+    if (m_loading)
+        return;  // our own edit reaching the field: the box already shows it
     const QString text = m_source ? ForBox(m_source->fieldText(m_field)) : QString();
     setReadOnly(!m_source || !m_source->fieldEditable(m_field));
     if (text == toPlainText())
@@ -114,11 +116,9 @@ void DBMemo::reload()
     m_loading = true;
     const int position = textCursor().position();
     setPlainText(text);
-    if (hasFocus()) {
-        QTextCursor cursor = textCursor();
-        cursor.setPosition(qMin(position, int(text.size())));
-        setTextCursor(cursor);
-    }
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(qMin(position, int(text.size())));
+    setTextCursor(cursor);
     m_loading = false;
 }
 
@@ -126,12 +126,17 @@ void DBMemo::onTextEdited()
 {
     if (m_loading || !m_source || !m_source->isActive())
         return;
+    m_loading = true;
     try {
         m_source->setFieldText(m_field, toPlainText());
     } catch (const EngineError &e) {
+        m_loading = false;
+        reload();
         emit editRefused(e.message());
+        return;
     }
-    reload();  // a text cut to the field's width, or refused, shows as stored
+    m_loading = false;
+    reload();  // a text cut to the field's width shows as stored
 }
 
 // ---- DBEdit ------------------------------------------------------------
@@ -158,6 +163,8 @@ void DBEdit::setDataField(const QString &name)
 
 void DBEdit::reload()
 {
+    if (m_loading)
+        return;
     const Field f = m_source ? m_source->field(m_field) : Field();
     setReadOnly(!f.isValid() || f.isReadOnly());
     const int width = f.isValid() && (f.type() == FieldType::String || f.type() == FieldType::FixedChar ||
@@ -171,8 +178,7 @@ void DBEdit::reload()
     m_loading = true;
     const int position = cursorPosition();
     setText(text);
-    if (hasFocus())
-        setCursorPosition(qMin(position, int(text.size())));
+    setCursorPosition(qMin(position, int(text.size())));
     m_loading = false;
 }
 
@@ -180,11 +186,16 @@ void DBEdit::onTextEdited(const QString &text)
 {
     if (m_loading || !m_source || !m_source->isActive())
         return;
+    m_loading = true;
     try {
         m_source->setFieldText(m_field, text);
     } catch (const EngineError &e) {
+        m_loading = false;
+        reload();
         emit editRefused(e.message());
+        return;
     }
+    m_loading = false;
     reload();
 }
 
