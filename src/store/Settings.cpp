@@ -61,8 +61,12 @@ FontSlot slot(const char *face, int size) { return FontSlot{QString::fromLatin1(
 
 QByteArray EncodeShortString(const QString &text)
 {
-    if (FitsCp1252(text))
-        return ToCp1252(text.left(255));
+    if (FitsCp1252(text)) {
+        const QByteArray cp = ToCp1252(text.left(255));
+        // Bytes that would read back as UTF-8 are stored as UTF-8 instead.
+        if (!LooksLikeUtf8(cp))
+            return cp;
+    }
     // UTF-8, cut at a character boundary within 255 bytes.
     QByteArray out;
     const QString cut = text.left(255);

@@ -153,6 +153,7 @@ private slots:
         r.FreeText[0] = QString(300, 'x');
         r.FreeText[1] = QString(200, QChar(0x0416));  // Cyrillic: two UTF-8 bytes each
         r.FreeText[2] = QStringLiteral("Caf\u00e9 \u00a3 \u20ac");  // fits Windows-1252
+        r.FreeText[3] = QStringLiteral("\u00c3\u00a9");  // its Windows-1252 bytes would read as UTF-8
         const QByteArray b = r.toBytes();
         QCOMPARE(int(uchar(b[258])), 255);
         QCOMPARE(uchar(b[514]), uchar(254));  // 127 whole characters
@@ -161,6 +162,7 @@ private slots:
         QCOMPARE(back.FreeText[0], QString(255, 'x'));
         QCOMPARE(back.FreeText[1], QString(127, QChar(0x0416)));
         QCOMPARE(back.FreeText[2], r.FreeText[2]);
+        QCOMPARE(back.FreeText[3], r.FreeText[3]);
     }
 
     void frontRecordOnlyKeepsBackDefaultsAndSingleSided()

@@ -158,15 +158,17 @@ void TForm1::buildCardArea()
 {
     m_panel1 = new QScrollArea(centralWidget());
     m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_panel1->setBackgroundRole(QPalette::Dark);
     m_panel1->setWidgetResizable(false);
+    // The grey of the card area is the window colour of the area alone; the
+    // card panels set their own white.
     QPalette pal = m_panel1->palette();
-    pal.setColor(QPalette::Dark, QColor(128, 128, 128));
+    pal.setColor(QPalette::Window, QColor(128, 128, 128));
     m_panel1->setPalette(pal);
+    m_panel1->viewport()->setAutoFillBackground(true);
 
     m_cardCanvas = new QWidget;
     m_cardCanvas->setObjectName(QStringLiteral("CardCanvas"));
-    m_cardCanvas->setAutoFillBackground(false);
+    m_cardCanvas->setAutoFillBackground(true);
     m_panel1->setWidget(m_cardCanvas);
 
     buildCardSide(m_front, QString());

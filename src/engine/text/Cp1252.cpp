@@ -99,7 +99,9 @@ QByteArray EncodeStoredText(const QString &text)
 {
     bool ok = false;
     QByteArray cp = ToCp1252(text, &ok);
-    return ok ? cp : text.toUtf8();
+    // Windows-1252 bytes that happen to form UTF-8 (such as "Ã©") would
+    // read back as other characters: such text is written as UTF-8.
+    return ok && !LooksLikeUtf8(cp) ? cp : text.toUtf8();
 }
 
 }  // namespace vellora

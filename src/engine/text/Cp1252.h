@@ -19,7 +19,8 @@ bool FitsCp1252(const QString &text);
 bool LooksLikeUtf8(const QByteArray &bytes);
 // Decodes by that rule.
 QString DecodeStoredText(const QByteArray &bytes);
-// Windows-1252 when every character fits, else UTF-8.
+// Windows-1252 when every character fits and the bytes cannot be mistaken
+// for UTF-8, else UTF-8.
 QByteArray EncodeStoredText(const QString &text);
 
 }  // namespace vellora
