@@ -1,7 +1,7 @@
 #include "store/CardTable.h"
 
 #include "engine/Table.h"
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 
 namespace vellora {
 

@@ -1,6 +1,6 @@
 #include "store/Photos.h"
 
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 
 #include <QFile>
 #include <QFileInfo>

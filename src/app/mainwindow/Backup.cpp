@@ -5,7 +5,7 @@
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
 #include "store/CardTable.h"
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 
 #include <QFile>
 #include <QFileInfo>

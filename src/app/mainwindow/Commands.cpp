@@ -36,6 +36,28 @@ void TForm1::ShowAbout()
     }
 }
 
+void TForm1::setMenuCommand(const QString &itemName, std::function<void()> command)
+{
+    QAction *action = m_dataModule->item(itemName);
+    Q_ASSERT_X(action, "setMenuCommand", qPrintable(itemName));
+    if (!action)
+        return;
+    disconnect(action, &QAction::triggered, this, nullptr);
+    connect(action, &QAction::triggered, this, [command = std::move(command)] { ReportErrors(command); });
+    action->setEnabled(true);
+}
+
+void TForm1::setButtonCommand(const QString &buttonName, std::function<void()> command)
+{
+    auto *button = findChild<GlyphButton *>(buttonName);
+    Q_ASSERT_X(button, "setButtonCommand", qPrintable(buttonName));
+    if (!button)
+        return;
+    disconnect(button, &QAbstractButton::clicked, this, nullptr);
+    connect(button, &QAbstractButton::clicked, this, [command = std::move(command)] { ReportErrors(command); });
+    button->setEnabled(true);
+}
+
 void TForm1::connectMenu()
 {
     auto on = [this](const char *name, auto &&slot) {

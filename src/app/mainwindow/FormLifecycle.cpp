@@ -11,7 +11,7 @@
 #include "lang/MessageDialog.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 #include "store/ScaledPicture.h"
 #include "store/PhotoItem.h"
 #include "store/Photos.h"

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 
 class QFrame;
 class QGroupBox;
@@ -76,6 +77,14 @@ public:
     // ---- settings and the card face ----
     void ApplySettingsToCardFace();
     void StoreCardFaceInSettings(int side);
+
+    // ---- commands of other windows ----
+    // Gives a main-menu item (by component name, e.g. "BatchPrint1") its
+    // command and enables it; errors the command throws reach the generic
+    // error report. Replaces an earlier command of the item.
+    void setMenuCommand(const QString &itemName, std::function<void()> command);
+    // The same for a button of the right-hand column (e.g. "BitBtn8").
+    void setButtonCommand(const QString &buttonName, std::function<void()> command);
 
     // ---- help menu ----
     void OpenManual();

@@ -30,7 +30,7 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     groupLayout->addWidget(m_info);
 
     m_close = new QPushButton(QStringLiteral("Close"), this);
-    m_close->setObjectName(QStringLiteral("Button1"));
+    m_close->setObjectName(QStringLiteral("OKButton"));
     m_close->setDefault(true);
     connect(m_close, &QPushButton::clicked, this, &QDialog::close);
 

@@ -1,4 +1,4 @@
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 
 #include <QDir>
 #include <QFileInfo>
