@@ -2,6 +2,8 @@
 
 #include "devices/print/VirtualCardPrinter.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -41,12 +43,14 @@ QString CupsMakeAndModel(const QString &queue)
 
 CupsPrintDevice::CupsPrintDevice(const QString &queue, int resolution) : m_queue(queue)
 {
-    m_printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
-    m_printer->setPrinterName(queue);
+    // Qt draws the job into a PDF file of ours, which endDocument hands to
+    // the queue: so a dropped document never reaches the printer, and a
+    // queue that refuses the job is reported.
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_printer->setOutputFormat(QPrinter::PdfFormat);
     m_printer->setFullPage(true);
     m_printer->setColorMode(QPrinter::Color);
-    if (resolution > 0)
-        m_printer->setResolution(resolution);
+    m_printer->setResolution(resolution > 0 ? resolution : 300);
     m_printer->setPageLayout(cardPageLayout(m_orientation));
 }
 
@@ -77,10 +81,14 @@ void CupsPrintDevice::beginDocument(const QString &title)
 {
     if (m_open)
         throw PrintError(QStringLiteral("The printer \"%1\" already has an open document.").arg(m_queue));
-    if (!QPrinterInfo::printerInfo(m_queue).isNull())
-        m_printer->setPrinterName(m_queue);
-    else
+    if (QPrinterInfo::printerInfo(m_queue).isNull())
         throw PrintError(QStringLiteral("The printer \"%1\" is not available.").arg(m_queue));
+    m_spool = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/vellora-job-XXXXXX.pdf"));
+    if (!m_spool->open())
+        throw PrintError(QStringLiteral("No room for the print job of \"%1\".").arg(m_queue));
+    m_spool->close();
+    m_title = title;
+    m_printer->setOutputFileName(m_spool->fileName());
     m_printer->setDocName(title);
     m_printer->setPageLayout(cardPageLayout(m_orientation));
     if (!m_painter.begin(m_printer.get()))
@@ -110,8 +118,24 @@ void CupsPrintDevice::endDocument()
     requireDocument("end document");
     m_open = false;
     m_pageOpen = false;
-    if (!m_painter.end() || m_printer->printerState() == QPrinter::Error)
+    const bool drawn = m_painter.end() && m_printer->printerState() != QPrinter::Error;
+    std::unique_ptr<QTemporaryFile> spool = std::move(m_spool);
+    if (!drawn)
         throw PrintError(QStringLiteral("The printer \"%1\" could not take the print job.").arg(m_queue));
+    // The card's size as the queue's media; pages of the other orientation
+    // are turned by the queue's filters.
+    const QSizeF points = cardPageLayout(PageOrientation::Portrait).fullRectPoints().size();
+    const QByteArray media = QStringLiteral("Custom.%1x%2").arg(qRound(points.width())).arg(qRound(points.height())).toLatin1();
+    cups_option_t *options = nullptr;
+    int count = cupsAddOption("media", media.constData(), 0, &options);
+    const QByteArray queue = m_queue.toUtf8();
+    const QByteArray file = QFile::encodeName(spool->fileName());
+    const QByteArray title = m_title.toUtf8();
+    m_lastJobId = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), file.constData(), title.constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (m_lastJobId <= 0)
+        throw PrintError(QStringLiteral("The printer \"%1\" refused the print job: %2")
+                             .arg(m_queue, QString::fromUtf8(cupsLastErrorString())));
 }
 
 void CupsPrintDevice::abortDocument()
@@ -120,9 +144,9 @@ void CupsPrintDevice::abortDocument()
         return;
     m_open = false;
     m_pageOpen = false;
-    m_printer->abort();
     if (m_painter.isActive())
         m_painter.end();
+    m_spool.reset();  // the drawn pages go with the file
 }
 
 int CupsPrintDevice::dpiX() const { return m_printer->resolution(); }

@@ -5,6 +5,7 @@
 #include "devices/print/PrintDevice.h"
 
 #include <QPainter>
+#include <QTemporaryFile>
 #include <memory>
 
 class QPrinter;
@@ -17,12 +18,14 @@ QString CupsMakeAndModel(const QString &queue);
 
 class CupsPrintDevice : public PrintDevice {
 public:
-    // resolution 0 keeps the queue's own resolution.
+    // resolution 0: 300 dpi, the card printers' own.
     explicit CupsPrintDevice(const QString &queue, int resolution = 0);
     ~CupsPrintDevice() override;
 
     QString deviceName() const override { return m_queue; }
     QString driverName() const override;
+    // The CUPS job id of the last document handed over, 0 before.
+    int lastJobId() const { return m_lastJobId; }
     OrientationResult setOrientation(PageOrientation orientation) override;
     PageOrientation orientation() const override { return m_orientation; }
     void beginDocument(const QString &title) override;
@@ -48,6 +51,9 @@ private:
     PageOrientation m_orientation = PageOrientation::Landscape;
     bool m_open = false;
     bool m_pageOpen = false;
+    std::unique_ptr<QTemporaryFile> m_spool;
+    QString m_title;
+    int m_lastJobId = 0;
 };
 
 }  // namespace vellora

@@ -1,0 +1,185 @@
+// The virtual card printer: pages at its resolution, the escape lines taken
+// off the page, the files of a job, unique names, dropped documents.
+#include "devices/print/VirtualCardPrinter.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vellora;
+
+class TestVirtualPrinter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pageSizes_data()
+    {
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<QSize>("landscape");
+        QTest::newRow("150") << 150 << QSize(506, 319);
+        QTest::newRow("300") << 300 << QSize(1011, 638);
+        QTest::newRow("600") << 600 << QSize(2022, 1276);
+        QTest::newRow("1200") << 1200 << QSize(4044, 2551);
+    }
+    void pageSizes()
+    {
+        QFETCH(int, dpi);
+        QFETCH(QSize, landscape);
+        QCOMPARE(CardPagePixels(dpi, PageOrientation::Landscape), landscape);
+        QCOMPARE(CardPagePixels(dpi, PageOrientation::Portrait), landscape.transposed());
+    }
+
+    void escapeLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("track");
+        QTest::addColumn<QString>("data");
+        QTest::newRow("track 1") << "~1,MPC7,BPI210,%JOHN?" << 1 << "JOHN";
+        QTest::newRow("track 2") << "~2,MPC5,BPI75,;1234=56?" << 2 << "1234=56";
+        QTest::newRow("track 3 empty") << "~3,MPC5,BPI210,;?" << 3 << "";
+        QTest::newRow("track 4 is none") << "~4,MPC5,BPI210,;1?" << 0 << "";
+        QTest::newRow("no tilde") << "1,MPC7" << 0 << "";
+    }
+    void escapeLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, track);
+        QFETCH(QString, data);
+        const auto parsed = ParseEscapeLine(text);
+        QCOMPARE(parsed ? parsed->first : 0, track);
+        if (parsed)
+            QCOMPARE(parsed->second.data, data);
+    }
+
+    void jobFiles()
+    {
+        QTemporaryDir dir;
+        VirtualCardPrinter printer({dir.filePath("out"), 300, OrientationReset::Accepted, {}});
+        QVERIFY(printer.setOrientation(PageOrientation::Landscape).applied);
+        printer.beginDocument("two pages");
+        printer.setTransparentTextBackground();
+        QImage red(10, 10, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        printer.stretchBitmap(QRect(100, 100, 200, 100), red);
+        DeviceFont arial;
+        arial.pixelHeight = 42;
+        printer.selectFont(arial);
+        printer.textOut(QPoint(0, 0), "~1,MPC7,BPI210,%MARIA?");
+        printer.textOut(QPoint(0, 0), "~2,MPC5,BPI75,;00017?");
+        printer.endPage();
+        QVERIFY(printer.setOrientation(PageOrientation::Portrait).applied);
+        printer.startPage();
+        printer.textOut(QPoint(0, 0), "Plain text at the origin");
+        printer.textOut(QPoint(5, 5), "~3,MPC5,BPI210,;1?");  // not at the origin: printed
+        printer.endDocument();
+
+        QCOMPARE(printer.jobs().size(), size_t(1));
+        const PrintedJob &job = printer.jobs().back();
+        QCOMPARE(job.pages.size(), 2);
+        const QImage front(job.pages[0].imageFile);
+        const QImage back(job.pages[1].imageFile);
+        QCOMPARE(front.size(), QSize(1011, 638));
+        QCOMPARE(back.size(), QSize(638, 1011));
+        QCOMPARE(front.pixel(200, 150), qRgb(255, 0, 0));
+        for (int y = 0; y < 90; ++y)  // the escape lines left nothing
+            for (int x = 0; x < 1011; ++x)
+                QCOMPARE(front.pixel(x, y), qRgb(255, 255, 255));
+        int ink = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 600; ++x)
+                ink += qGray(back.pixel(x, y)) < 100;
+        QVERIFY(ink > 100);
+        QCOMPARE(job.tracks[0]->data, QString("MARIA"));
+        QCOMPARE(job.tracks[1]->data, QString("00017"));
+        QVERIFY(!job.tracks[2]);
+
+        QFile info(job.infoFile);
+        QVERIFY(info.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(info.readAll());
+        for (const char *line : {"resolution=300x300\n", "pages=2\n", "page1.orientation=landscape\n",
+                                 "page2.orientation=portrait\n", "track1=MARIA\n", "track2=00017\n"})
+            QVERIFY2(text.contains(QLatin1String(line)), line);
+
+        if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+            QSKIP("pdfinfo not installed: the PDF is not examined");
+        QProcess pdfinfo;
+        pdfinfo.start("pdfinfo", {"-f", "1", "-l", "2", job.pdfFile});
+        QVERIFY(pdfinfo.waitForFinished(30000));
+        const QString out = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+        QVERIFY2(out.contains(QRegularExpression("Page\\s+1 size:\\s+24[23](\\.\\d+)? x 153(\\.\\d+)? pts")), qPrintable(out));
+        QVERIFY2(out.contains(QRegularExpression("Page\\s+2 size:\\s+153(\\.\\d+)? x 24[23](\\.\\d+)? pts")), qPrintable(out));
+    }
+
+    void jobsNeverOverwriteEachOther()
+    {
+        QTemporaryDir dir;
+        VirtualCardPrinter first({dir.path(), 150, OrientationReset::Accepted, {}});
+        VirtualCardPrinter second({dir.path(), 150, OrientationReset::Accepted, {}});
+        for (int i = 0; i < 3; ++i) {
+            first.beginDocument("a");
+            first.endDocument();
+            second.beginDocument("b");
+            second.endDocument();
+        }
+        QSet<QString> names;
+        for (const auto *p : {&first, &second})
+            for (const PrintedJob &j : p->jobs()) {
+                names.insert(j.name);
+                QVERIFY(QFile::exists(j.infoFile) && QFile::exists(j.pdfFile) && QFile::exists(j.pages[0].imageFile));
+            }
+        QCOMPARE(names.size(), 6);
+        QCOMPARE(QDir(dir.path()).entryList({"*.txt"}).size(), 6);
+    }
+
+    void droppedDocumentLeavesNothing()
+    {
+        QTemporaryDir dir;
+        VirtualCardPrinter printer({dir.filePath("out"), 300, OrientationReset::Accepted, {}});
+        printer.beginDocument("dropped");
+        printer.textOut(QPoint(0, 0), "~1,MPC7,BPI210,%X?");
+        printer.abortDocument();
+        QVERIFY(!printer.documentOpen());
+        QVERIFY(printer.jobs().empty());
+        QVERIFY(QDir(dir.filePath("out")).entryList(QDir::Files).isEmpty());
+        printer.beginDocument("next");
+        printer.endDocument();
+        QVERIFY(!printer.jobs().back().tracks[0]);  // nothing carried over
+    }
+
+    void orientationResets()
+    {
+        QTemporaryDir dir;
+        VirtualCardPrinter later({dir.path(), 150, OrientationReset::NextDocument, {}});
+        later.beginDocument("x");
+        const OrientationResult r = later.setOrientation(PageOrientation::Portrait);
+        QVERIFY(r.changed && !r.applied);
+        later.startPage();
+        later.endDocument();
+        QCOMPARE(int(later.jobs().back().pages[1].orientation), int(PageOrientation::Landscape));
+        later.beginDocument("y");
+        later.endDocument();
+        QCOMPARE(int(later.jobs().back().pages[0].orientation), int(PageOrientation::Portrait));
+
+        VirtualCardPrinter none({dir.path(), 150, OrientationReset::Unavailable, {}});
+        QVERIFY(!none.setOrientation(PageOrientation::Portrait).changed);
+    }
+
+    void badSettingsAndFolders()
+    {
+        QTemporaryDir dir;
+        VirtualCardPrinter odd({dir.path(), 333, OrientationReset::Accepted, {}});
+        QVERIFY_THROWS_EXCEPTION(PrintError, odd.beginDocument("x"));
+        QFile blocker(dir.filePath("file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        VirtualCardPrinter blocked({dir.filePath("file/sub"), 150, OrientationReset::Accepted, {}});
+        blocked.beginDocument("x");
+        QVERIFY_THROWS_EXCEPTION(PrintError, blocked.endDocument());
+        QVERIFY(!blocked.documentOpen());
+        QVERIFY(blocked.jobs().empty());
+        QCOMPARE(VirtualCardPrinter().driverName().toUpper().contains("VELLORA"), true);
+    }
+};
+
+QTEST_MAIN(TestVirtualPrinter)
+#include "test_virtualprinter.moc"
