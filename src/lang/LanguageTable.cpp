@@ -1,5 +1,7 @@
 #include "lang/LanguageTable.h"
 
+#include "engine/util/FileLookup.h"
+
 #include "lang/LanguageSelection.h"
 
 #include <QDir>
@@ -177,35 +179,7 @@ QStringList SectionLines(const QStringList &lines, const QString &name)
 
 QString ResolveProgramFile(const QString &appFolder, const QString &relative)
 {
-    QString folder = appFolder;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    const QString direct = folder + relative;
-    if (QFileInfo::exists(direct))
-        return direct;
-    const QStringList parts = QString(relative).replace(QLatin1Char('\\'), QLatin1Char('/')).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString current = folder;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts.at(i);
-        QString found;
-        if (QFileInfo::exists(current + part)) {
-            found = part;
-        } else {
-            const QStringList entries = QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-            for (const QString &entry : entries) {
-                if (entry.compare(part, Qt::CaseInsensitive) == 0) {
-                    found = entry;
-                    break;
-                }
-            }
-        }
-        if (found.isEmpty())
-            return direct;
-        current += found;
-        if (i + 1 < parts.size())
-            current += QLatin1Char('/');
-    }
-    return current;
+    return ResolveCaseInsensitive(appFolder, relative);
 }
 
 bool ReadUtf16Lines(const QString &path, QStringList *lines)

@@ -81,8 +81,8 @@ bool ReadLanguageChoice(const QString &appFolder, QString *choice);
 // Writes Language.cfg as the single line name + CR LF (UTF-8).
 bool WriteLanguageChoice(const QString &appFolder, const QString &name);
 
-// A file below appFolder, found with any letter case of its path parts;
-// the path as spelt when nothing exists.
+// A file below appFolder, found with any letter case of its path parts
+// (ResolveCaseInsensitive); missing parts are appended as given.
 QString ResolveProgramFile(const QString &appFolder, const QString &relative);
 
 // The error text of a failed LoadLanguageTable.
