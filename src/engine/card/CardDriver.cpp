@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QSet>
 
 #include <algorithm>
 #include <atomic>
@@ -33,6 +34,16 @@ public:
         : m_path(std::move(path)), m_display(std::move(display)), m_lock(std::move(lock)) {}
     ~CardStorage() override
     {
+        if (m_db && !m_reserved.isEmpty()) {
+            // Numbers handed out for rows that were never committed stay used.
+            try {
+                exec(QStringLiteral("BEGIN IMMEDIATE"));
+                saveHandedOut();
+                exec(QStringLiteral("COMMIT"));
+            } catch (const EngineError &) {
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+        }
         m_statements.clear();
         m_range = Statement();
         m_point = Statement();
@@ -77,6 +88,7 @@ private:
     void prepare();
     RowValues rowFrom(const Statement &st, int firstColumn) const;
     [[noreturn]] void throwConstraint();
+    void saveHandedOut();
 
     QString m_path;
     QString m_display;
@@ -86,6 +98,7 @@ private:
     Statement m_range, m_point;
     std::vector<Statement> m_statements;  // insert, update, delete
     QString m_selectList;
+    QSet<int> m_reserved;   // AutoInc fields this storage handed numbers out for
 };
 
 void CardStorage::openDatabase()
@@ -296,36 +309,37 @@ std::optional<qint64> CardStorage::findKey(const RowValues &keyValues)
 
 qint64 CardStorage::reserveAutoInc(int field, qint64 count)
 {
-    exec(QStringLiteral("BEGIN IMMEDIATE"));
-    try {
-        qint64 last = counter(m_db, field, m_display);
-        if (field == m_schema.idKeyField) {
-            Statement st(m_db, QStringLiteral("SELECT max(rowid) FROM rows"), m_display);
-            if (sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_type(st.get(), 0) != SQLITE_NULL)
-                last = std::max(last, qint64(sqlite3_column_int64(st.get(), 0)));
-        }
-        if (last + count > std::numeric_limits<qint32>::max())
-            throw EngineError(QObject::tr("The table %1 has run out of numbers for the field %2.")
-                                  .arg(m_display, m_schema.fields[field].name));
-        setCounter(m_db, field, last + count, m_display);
-        exec(QStringLiteral("COMMIT"));
-        return last + 1;
-    } catch (...) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
+    // Numbers are handed out from memory (the file is locked against other
+    // programs) and written with the next commit, or when the table closes
+    // with numbers handed out that no commit recorded. A commit of one card
+    // then costs one transaction instead of two.
+    qint64 last = std::max(counter(m_db, field, m_display), m_lock->handedOut(field));
+    if (field == m_schema.idKeyField) {
+        Statement st(m_db, QStringLiteral("SELECT max(rowid) FROM rows"), m_display);
+        if (sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_type(st.get(), 0) != SQLITE_NULL)
+            last = std::max(last, qint64(sqlite3_column_int64(st.get(), 0)));
     }
+    if (last + count > std::numeric_limits<qint32>::max())
+        throw EngineError(QObject::tr("The table %1 has run out of numbers for the field %2.")
+                              .arg(m_display, m_schema.fields[field].name));
+    m_lock->setHandedOut(field, last + count);
+    m_reserved.insert(field);
+    return last + 1;
 }
 
 void CardStorage::releaseAutoInc(int field, qint64 firstUnused, qint64 end)
 {
-    if (firstUnused >= end)
-        return;
-    Statement st(m_db, QStringLiteral("UPDATE engine_counters SET last = ?1 WHERE field = ?2 AND last = ?3"),
-                 m_display);
-    st.bindInt(1, firstUnused - 1);
-    st.bindInt(2, field);
-    st.bindInt(3, end - 1);
-    sqlite3_step(st.get());
+    if (firstUnused < end && m_lock->handedOut(field) == end - 1)
+        m_lock->setHandedOut(field, firstUnused - 1);
+}
+
+void CardStorage::saveHandedOut()
+{
+    for (int f : std::as_const(m_reserved)) {
+        const qint64 n = m_lock->handedOut(f);
+        if (n > counter(m_db, f, m_display))
+            setCounter(m_db, f, n, m_display);
+    }
 }
 
 void CardStorage::throwConstraint()
@@ -383,6 +397,7 @@ std::vector<qint64> CardStorage::apply(const std::vector<RowChange> &changes)
         for (int i = 0; i < n; ++i)
             if (highest[i] != std::numeric_limits<qint64>::min() && highest[i] > counter(m_db, i, m_display))
                 setCounter(m_db, i, highest[i], m_display);
+        saveHandedOut();
         for (const Statement &st : m_statements)
             st.reset();
         if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)

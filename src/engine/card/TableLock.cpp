@@ -20,6 +20,7 @@ struct Holder {
     int fd = -1;
     int users = 0;
     bool exclusive = false;
+    QHash<int, qint64> handedOut;
 };
 
 // One lock per file for the whole process: an flock is per open file, so a
@@ -71,7 +72,7 @@ std::unique_ptr<TableLock> TableLock::acquire(const QString &path, bool exclusiv
         ::close(fd);
         throw EngineError(QObject::tr("The card table is in use by another program."));
     }
-    all.insert(key, Holder{fd, 1, exclusive});
+    all.insert(key, Holder{fd, 1, exclusive, {}});
     return std::unique_ptr<TableLock>(new TableLock(key, exclusive));
 }
 
@@ -85,6 +86,18 @@ void TableLock::switchTo(int newFd)
     }
     ::close(it->fd);
     it->fd = newFd;
+}
+
+qint64 TableLock::handedOut(int field) const
+{
+    return holders().value(m_path).handedOut.value(field, 0);
+}
+
+void TableLock::setHandedOut(int field, qint64 value)
+{
+    auto it = holders().find(m_path);
+    if (it != holders().end())
+        it->handedOut[field] = value;
 }
 
 TableLock::~TableLock()

@@ -25,6 +25,12 @@ public:
     void switchTo(int newFd);
     const QString &path() const { return m_path; }
 
+    // Highest number of an AutoInc field handed out by this program since
+    // the file was locked (0 = none): shared by every table of this program
+    // on the file, so two of them never hand out one number twice.
+    qint64 handedOut(int field) const;
+    void setHandedOut(int field, qint64 value);
+
 private:
     TableLock(QString path, bool exclusive) : m_path(std::move(path)), m_exclusive(exclusive) {}
     QString m_path;
