@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the fuzz seed corpus: small Paradox tables with compact headers
+"""Writes the fuzz starting corpus: small Paradox tables with compact headers
 (the reader needs no padding after the field names nor after the last
 record), covering versions 3.0, 4.0 and 7, keyed and unkeyed, every field
 type, and a memo file."""
@@ -43,7 +43,7 @@ def table(fields, rows, version_id=12, keyed=False, keys=0, code_page=1252, auto
     body = bytearray()
     body += b"".join(bytes([t, s]) for _, t, s in fields)
     body += b"\0" * (4 + 4 * n)
-    body += b"seed.db".ljust(261 if version_id >= 12 else 79, b"\0")
+    body += b"start.db".ljust(261 if version_id >= 12 else 79, b"\0")
     body += b"".join(name.encode() + b"\0" for name, _, _ in fields)
     if extended:
         body += b"".join(struct.pack("<H", i + 1) for i in range(n)) + b"ascii\0"

@@ -114,48 +114,48 @@ struct PxTableSpec {
 
 // Writes a table with pxlib. Text values (QString) are converted into the
 // table's code page; QByteArray values go in as they are.
-bool writeWithPxlib(const QString &path, const PxTableSpec &spec, QString *error)
+bool writeWithPxlib(const QString &path, const PxTableSpec &def, QString *error)
 {
     pxdoc_t *px = PX_new3(quietErrors, nullptr, nullptr, nullptr, nullptr);
-    const int n = int(spec.fields.size());
+    const int n = int(def.fields.size());
     auto *pxf = static_cast<pxfield_t *>(std::calloc(size_t(n), sizeof(pxfield_t)));
     int recordSize = 0;
     for (int i = 0; i < n; ++i) {
-        pxf[i].px_fname = strdup(spec.fields[i].name);
-        pxf[i].px_ftype = spec.fields[i].type;
-        pxf[i].px_flen = spec.fields[i].type == pxfBCD ? 17 : spec.fields[i].len;
-        pxf[i].px_fdc = spec.fields[i].type == pxfBCD ? spec.fields[i].len : 0;
+        pxf[i].px_fname = strdup(def.fields[i].name);
+        pxf[i].px_ftype = def.fields[i].type;
+        pxf[i].px_flen = def.fields[i].type == pxfBCD ? 17 : def.fields[i].len;
+        pxf[i].px_fdc = def.fields[i].type == pxfBCD ? def.fields[i].len : 0;
         recordSize += pxf[i].px_flen;
     }
     const QByteArray file = QFile::encodeName(path);
-    if (PX_create_file(px, pxf, n, file.constData(), spec.keyed ? pxfFileTypIndexDB : pxfFileTypNonIndexDB) < 0) {
+    if (PX_create_file(px, pxf, n, file.constData(), def.keyed ? pxfFileTypIndexDB : pxfFileTypNonIndexDB) < 0) {
         *error = QStringLiteral("PX_create_file failed");
         PX_delete(px);
         return false;
     }
     // pxlib writes version 7 tables only; the other versions come from the fixtures.
-    PX_set_value(px, "codepage", float(spec.codePage));
-    if (spec.keyed)
-        PX_set_value(px, "numprimkeys", float(spec.keyFields));
-    if (!spec.password.isEmpty())
-        PX_set_parameter(px, "password", spec.password.constData());
+    PX_set_value(px, "codepage", float(def.codePage));
+    if (def.keyed)
+        PX_set_value(px, "numprimkeys", float(def.keyFields));
+    if (!def.password.isEmpty())
+        PX_set_parameter(px, "password", def.password.constData());
 
     PX_set_parameter(px, "tablename", "written");
 
     QByteArray record(recordSize, '\0');
-    for (const QVariantList &row : spec.rows) {
+    for (const QVariantList &row : def.rows) {
         record.fill('\0');
         char *p = record.data();
         for (int i = 0; i < n; ++i) {
             const QVariant &v = row[i];
             const int len = pxf[i].px_flen;
             if (v.isValid()) {
-                switch (spec.fields[i].type) {
+                switch (def.fields[i].type) {
                 case pxfAlpha: {
                     QByteArray text = v.typeId() == QMetaType::QByteArray ? v.toByteArray()
-                                                                          : inCodePage(v.toString(), spec.codePage);
+                                                                          : inCodePage(v.toString(), def.codePage);
                     if (text.isEmpty()) {
-                        *error = QStringLiteral("cannot convert \"%1\" to code page %2").arg(v.toString()).arg(spec.codePage);
+                        *error = QStringLiteral("cannot convert \"%1\" to code page %2").arg(v.toString()).arg(def.codePage);
                         PX_delete(px);
                         return false;
                     }
@@ -179,7 +179,7 @@ bool writeWithPxlib(const QString &path, const PxTableSpec &spec, QString *error
                 case pxfLogical: PX_put_data_byte(px, p, len, v.toBool() ? 1 : 0); break;
                 case pxfBCD: {
                     QByteArray text = v.toString().toLatin1();
-                    PX_put_data_bcd(px, p, spec.fields[i].len, text.data());
+                    PX_put_data_bcd(px, p, def.fields[i].len, text.data());
                     break;
                 }
                 case pxfBytes: {
@@ -535,12 +535,12 @@ void TestParadox::encryptedTablesAreRefused()
     if (!dir.isEmpty())
         tables << dir + QStringLiteral("/encrypt/encrypted.db");
     // pxlib writes password-protected tables too.
-    PxTableSpec spec;
-    spec.fields = {{"Id", pxfLong, 4}, {"Name", pxfAlpha, 20}};
-    spec.rows = {{qint64(1), QStringLiteral("secret row")}};
-    spec.password = "letmein";
+    PxTableSpec def;
+    def.fields = {{"Id", pxfLong, 4}, {"Name", pxfAlpha, 20}};
+    def.rows = {{qint64(1), QStringLiteral("secret row")}};
+    def.password = "letmein";
     QString error;
-    QVERIFY2(writeWithPxlib(tmp.filePath(QStringLiteral("locked.db")), spec, &error), qPrintable(error));
+    QVERIFY2(writeWithPxlib(tmp.filePath(QStringLiteral("locked.db")), def, &error), qPrintable(error));
     tables << tmp.filePath(QStringLiteral("locked.db"));
     for (const QString &table : tables) {
         try {
@@ -587,11 +587,11 @@ void TestParadox::pxlibWrittenTables()
     QFETCH(int, codePage);
     QFETCH(bool, keyed);
 
-    PxTableSpec spec;
-    spec.codePage = codePage;
-    spec.keyed = keyed;
-    spec.keyFields = keyed ? 1 : 0;
-    spec.fields = {{keyed ? "Card_Number" : "Number", keyed ? char(pxfAutoInc) : char(pxfLong), 4},
+    PxTableSpec def;
+    def.codePage = codePage;
+    def.keyed = keyed;
+    def.keyFields = keyed ? 1 : 0;
+    def.fields = {{keyed ? "Card_Number" : "Number", keyed ? char(pxfAutoInc) : char(pxfLong), 4},
                    {"First_name", pxfAlpha, 30},
                    {"Short", pxfShort, 2},
                    {"Amount", pxfNumber, 8},
@@ -611,7 +611,7 @@ void TestParadox::pxlibWrittenTables()
         QVariantList row;
         row << qint64(r + 1);
         if (nulls) {
-            for (int i = 1; i < spec.fields.size(); ++i)
+            for (int i = 1; i < def.fields.size(); ++i)
                 row << QVariant();
         } else {
             row << sample + QString::number(r) << int(r % 2 ? -(r % 30000) - 1 : r % 30000 + 1)
@@ -622,13 +622,13 @@ void TestParadox::pxlibWrittenTables()
                 << QVariant(QString::number(r % 2 ? -r : r) + QStringLiteral(".") + QString::number(10 + r % 90))
                 << QVariant(QByteArray("\x01\x02\xff", 3) + QByteArray::number(r % 1000).rightJustified(3, '0'));
         }
-        spec.rows << row;
+        def.rows << row;
     }
 
     QTemporaryDir tmp;
     const QString path = tmp.filePath(QStringLiteral("cardset1.DB"));
     QString error;
-    QVERIFY2(writeWithPxlib(path, spec, &error), qPrintable(error));
+    QVERIFY2(writeWithPxlib(path, def, &error), qPrintable(error));
 
     TableInfo info;
     QList<QVariantList> rows = readAll(path, &info);
@@ -650,21 +650,21 @@ void TestParadox::pxlibWrittenTables()
     QCOMPARE(info.keyFieldCount, keyed ? 1 : 0);
     QCOMPARE(info.recordCount, qint64(rowCount));
     QCOMPARE(info.nextAutoInc, qint64(rowCount + 1));
-    QCOMPARE(info.fields.size(), spec.fields.size());
-    for (int i = 0; i < spec.fields.size(); ++i)
-        QCOMPARE(info.fields[i].name, QString::fromLatin1(spec.fields[i].name));
+    QCOMPARE(info.fields.size(), def.fields.size());
+    for (int i = 0; i < def.fields.size(); ++i)
+        QCOMPARE(info.fields[i].name, QString::fromLatin1(def.fields[i].name));
     QCOMPARE(info.fields[0].type, keyed ? FieldType::AutoInc : FieldType::Long);
     QCOMPARE(info.fields[9].type, FieldType::BCD);
     QCOMPARE(info.fields[9].size, 2);
     QCOMPARE(rows.size(), rowCount);
     for (int r = 0; r < rowCount; ++r) {
-        for (int i = 0; i < spec.fields.size(); ++i) {
-            if (rows[r][i] != spec.rows[r][i])
+        for (int i = 0; i < def.fields.size(); ++i) {
+            if (rows[r][i] != def.rows[r][i])
                 QFAIL(qPrintable(QStringLiteral("row %1 field %2: read %3, written %4")
                                      .arg(r)
-                                     .arg(spec.fields[i].name)
+                                     .arg(def.fields[i].name)
                                      .arg(describe(rows[r][i], info.fields[i].type),
-                                          describe(spec.rows[r][i], info.fields[i].type))));
+                                          describe(def.rows[r][i], info.fields[i].type))));
         }
     }
 
@@ -676,17 +676,17 @@ void TestParadox::codePagesOfOldTables()
 {
     // One table, its header's code page changed: every byte above 0x7F is
     // decoded by the page the header names.
-    PxTableSpec spec;
-    spec.codePage = 437;
-    spec.fields = {{"Text", pxfBytes, 128}};
+    PxTableSpec def;
+    def.codePage = 437;
+    def.fields = {{"Text", pxfBytes, 128}};
     QByteArray upper(128, '\0');
     for (int i = 0; i < 128; ++i)
         upper[i] = char(0x80 + i);
-    spec.rows = {{upper}};
+    def.rows = {{upper}};
     QTemporaryDir tmp;
     const QString path = tmp.filePath(QStringLiteral("pages.db"));
     QString error;
-    QVERIFY2(writeWithPxlib(path, spec, &error), qPrintable(error));
+    QVERIFY2(writeWithPxlib(path, def, &error), qPrintable(error));
     QByteArray data = fileBytes(path);
     QVERIFY(data.size() > 0x800);
     data[0x78] = 0x01; // the bytes field becomes an alpha field
@@ -769,16 +769,16 @@ void TestParadox::damagedTablesGiveErrors()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
 
-    PxTableSpec spec;
-    spec.fields = {{"Id", pxfLong, 4}, {"Name", pxfAlpha, 30}, {"Value", pxfNumber, 8}};
-    spec.rows = {{qint64(1), QStringLiteral("one"), 1.0}, {qint64(2), QStringLiteral("two"), 2.0},
+    PxTableSpec def;
+    def.fields = {{"Id", pxfLong, 4}, {"Name", pxfAlpha, 30}, {"Value", pxfNumber, 8}};
+    def.rows = {{qint64(1), QStringLiteral("one"), 1.0}, {qint64(2), QStringLiteral("two"), 2.0},
                  {qint64(3), QStringLiteral("three"), 3.0}};
-    spec.keyed = true;
-    spec.keyFields = 1;
+    def.keyed = true;
+    def.keyFields = 1;
     QTemporaryDir tmp;
     const QString path = tmp.filePath(QStringLiteral("t.db"));
     QString error;
-    QVERIFY2(writeWithPxlib(path, spec, &error), qPrintable(error));
+    QVERIFY2(writeWithPxlib(path, def, &error), qPrintable(error));
     QByteArray data = fileBytes(path);
     QCOMPARE(data.at(2), '\x00');
     QCOMPARE(data.at(3), '\x08'); // header of 0x800 bytes
@@ -811,15 +811,15 @@ void TestParadox::everyTruncationIsHandled()
         memo << QByteArray() << fileBytes(dir + QStringLiteral("/fields/memo.mb"));
     }
     QTemporaryDir tmp;
-    PxTableSpec spec;
-    spec.fields = {{"Id", pxfAutoInc, 4}, {"Name", pxfAlpha, 40}, {"When", pxfTimestamp, 8}, {"Exact", pxfBCD, 4}};
+    PxTableSpec def;
+    def.fields = {{"Id", pxfAutoInc, 4}, {"Name", pxfAlpha, 40}, {"When", pxfTimestamp, 8}, {"Exact", pxfBCD, 4}};
     for (int r = 0; r < 200; ++r)
-        spec.rows << QVariantList{qint64(r + 1), QStringLiteral("name %1").arg(r),
+        def.rows << QVariantList{qint64(r + 1), QStringLiteral("name %1").arg(r),
                                   QDateTime(QDate(2001, 1, 1), QTime(1, 2, 3), Qt::UTC), QStringLiteral("1.5000")};
-    spec.keyed = true;
-    spec.keyFields = 1;
+    def.keyed = true;
+    def.keyFields = 1;
     QString error;
-    QVERIFY2(writeWithPxlib(tmp.filePath(QStringLiteral("w.db")), spec, &error), qPrintable(error));
+    QVERIFY2(writeWithPxlib(tmp.filePath(QStringLiteral("w.db")), def, &error), qPrintable(error));
     tables << tmp.filePath(QStringLiteral("w.db"));
     memo << QByteArray();
 

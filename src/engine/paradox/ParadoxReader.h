@@ -27,7 +27,7 @@ enum class FieldType {
     OLE,           // 'O'  QByteArray
     Graphic,       // 'G'  QByteArray
     Time,          // 'T'  QTime
-    Timestamp,     // '@'  QDateTime: the stored wall-clock time, Qt::UTC spec
+    Timestamp,     // '@'  QDateTime: the stored wall-clock time, marked Qt::UTC
                    //      only so that no daylight-saving rule shifts it
     AutoInc,       // '+'  qint64
     BCD,           // '#'  QString with the exact decimal digits ("-123.4500")
