@@ -4,17 +4,33 @@
 
 #include "app/shell/ErrorReport.h"
 #include "app/startup/AboutForm.h"
-#include "lang/GlyphButton.h"
 #include "devices/shell/DesktopShell.h"
 #include "engine/Table.h"
+#include "lang/GlyphButton.h"
 #include "lang/LanguageSelection.h"
+#include "print/PrinterChoice.h"
 #include "store/CardStore.h"
+#include "store/CardTable.h"
+#include "store/PhotoItem.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QToolButton>
 #include <QUrl>
 
 using namespace vellora;
+
+namespace {
+
+// The hourglass while a command runs, restored however it ends.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+}  // namespace
 
 void TForm1::OpenManual()
 {
@@ -49,13 +65,142 @@ void TForm1::setMenuCommand(const QString &itemName, std::function<void()> comma
 
 void TForm1::setButtonCommand(const QString &buttonName, std::function<void()> command)
 {
-    auto *button = findChild<GlyphButton *>(buttonName);
-    Q_ASSERT_X(button, "setButtonCommand", qPrintable(buttonName));
-    if (!button)
+    GlyphButton *b = button(buttonName);
+    Q_ASSERT_X(b, "setButtonCommand", qPrintable(buttonName));
+    if (!b)
         return;
-    disconnect(button, &QAbstractButton::clicked, this, nullptr);
-    connect(button, &QAbstractButton::clicked, this, [command = std::move(command)] { ReportErrors(command); });
-    button->setEnabled(true);
+    disconnect(b, &QAbstractButton::clicked, this, nullptr);
+    connect(b, &QAbstractButton::clicked, this, [command = std::move(command)] { ReportErrors(command); });
+    b->setEnabled(true);
+}
+
+void TForm1::enableCommand(const char *name, bool enabled)
+{
+    if (QAction *action = m_dataModule->item(QLatin1String(name)))
+        action->setEnabled(enabled);
+    else if (GlyphButton *b = button(QLatin1String(name)))
+        b->setEnabled(enabled);
+}
+
+void TForm1::setFindWindow(std::function<void()> show)
+{
+    m_findWindow = std::move(show);
+    enableCommand("BitBtn8", bool(m_findWindow));
+}
+
+void TForm1::setCaptureWindow(CaptureWindow show)
+{
+    m_captureWindow = std::move(show);
+    const bool on = bool(m_captureWindow);
+    for (const char *name : {"BitBtn3", "getimgbtn", "CaptureImage1"})
+        enableCommand(name, on);
+    m_captureImageItem->setEnabled(on);
+    m_loadImageItem->setEnabled(on);
+}
+
+void TForm1::setCardDesignWindow(std::function<void()> showModal)
+{
+    m_cardDesignWindow = std::move(showModal);
+    enableCommand("BitBtn7", bool(m_cardDesignWindow));
+    enableCommand("Changecarddesign1", bool(m_cardDesignWindow));
+}
+
+void TForm1::setBatchPrintWindow(std::function<void()> showModal)
+{
+    m_batchPrintWindow = std::move(showModal);
+    enableCommand("BatchPrint1", bool(m_batchPrintWindow));
+}
+
+void TForm1::setDatabaseView(std::function<void()> showModal)
+{
+    m_databaseView = std::move(showModal);
+    enableCommand("EditDatabase1", bool(m_databaseView));
+}
+
+void TForm1::setPreviewWindow(std::function<void()> showModal, std::function<void()> printCard)
+{
+    m_previewModal = std::move(showModal);
+    m_previewPrint = std::move(printCard);
+    enableCommand("BitBtn6", bool(m_previewModal));
+    enableCommand("PrintPreview1", bool(m_previewModal));
+    enableCommand("PrintCard1", bool(m_previewPrint));
+}
+
+void TForm1::runWithPlaceholdersHidden(const std::function<void()> &command)
+{
+    ShowPlaceholders(false);
+    try {
+        command();
+    } catch (...) {
+        ShowPlaceholders(true);
+        throw;
+    }
+    ShowPlaceholders(true);
+}
+
+void TForm1::PreviewCard()
+{
+    if (!m_previewModal)
+        return;
+    WaitCursor wait;
+    CommitCard();
+    runWithPlaceholdersHidden(m_previewModal);
+}
+
+void TForm1::PrintCard()
+{
+    if (!m_previewPrint)
+        return;
+    WaitCursor wait;
+    CommitCard();
+    runWithPlaceholdersHidden(m_previewPrint);
+}
+
+void TForm1::OpenCardDesign()
+{
+    if (!m_cardDesignWindow)
+        return;
+    for (int s = 0; s < 2; ++s)
+        if (m_settings.side(s).effectiveLayoutType() < 6)
+            StoreCardFaceInSettings(s);
+    runWithPlaceholdersHidden(m_cardDesignWindow);
+}
+
+void TForm1::OpenCapture(PhotoItem *item, const QString &suffix, int page)
+{
+    if (!m_captureWindow || !item)
+        return;
+    CommitCard();
+    m_captureWindow(item, suffix, page);
+}
+
+void TForm1::EditDatabase()
+{
+    if (!m_databaseView)
+        return;
+    // What the operator typed is kept: the view works on the table files.
+    CommitCard();
+    m_table->close();
+    try {
+        m_databaseView();
+    } catch (...) {
+        // The card face is rebuilt below all the same; the error is reported
+        // after that.
+        try {
+            openCardTable();
+        } catch (...) {
+        }
+        RebuildFieldItems();
+        ApplyAllLayouts();
+        throw;
+    }
+    try {
+        openCardTable();
+    } catch (...) {
+        // The card face then has no field items.
+    }
+    RebuildFieldItems();
+    ApplyAllLayouts();
 }
 
 void TForm1::connectMenu()
@@ -65,31 +210,40 @@ void TForm1::connectMenu()
         Q_ASSERT(action);
         connect(action, &QAction::triggered, this, [slot = std::forward<decltype(slot)>(slot)] { ReportErrors(slot); });
     };
-    auto button = [this](const char *name, auto &&slot) {
-        auto *b = findChild<GlyphButton *>(QLatin1String(name));
+    auto pressed = [this](const char *name, auto &&slot) {
+        GlyphButton *b = button(QLatin1String(name));
         Q_ASSERT(b);
         connect(b, &QAbstractButton::clicked, this, [slot = std::forward<decltype(slot)>(slot)] { ReportErrors(slot); });
     };
-    auto store = [this](void (CardStore::*command)()) {
+    auto store = [this](auto command) {
         return [this, command] {
             if (m_store && m_table->isOpen())
                 (m_store->*command)();
         };
     };
-    auto storeAsk = [this](bool (CardStore::*command)()) {
-        return [this, command] {
-            if (m_store && m_table->isOpen())
-                (m_store->*command)();
-        };
+    auto captureFirst = [this] { OpenCapture(m_front.Image1, QString(), 0); };
+    auto captureSecond = [this] { OpenCapture(m_front.secphot, QStringLiteral("-2"), 1); };
+    auto batchPrint = [this] {
+        if (!m_batchPrintWindow)
+            return;
+        CommitCard();
+        runWithPlaceholdersHidden(m_batchPrintWindow);
     };
 
     on("Save1", [this] { CommitCard(); });
     on("SaveBackupCopy1", [this] { SaveBackupCopy(); });
+    on("EditDatabase1", [this] { EditDatabase(); });
+    on("BatchPrint1", batchPrint);
+    on("PrinterSetup1", [this] { ShowPrinterSetupDialog(this); });
+    on("PrintPreview1", [this] { PreviewCard(); });
+    on("PrintCard1", [this] { PrintCard(); });
     on("Exit1", [this] { close(); });
     on("Undo1", store(&CardStore::undoCard));
     on("Insertnewcard1", store(&CardStore::newCard));
-    on("Clearcarddata1", storeAsk(&CardStore::clearCard));
-    on("Deletecard1", storeAsk(&CardStore::deleteCard));
+    on("Clearcarddata1", store(&CardStore::clearCard));
+    on("Deletecard1", store(&CardStore::deleteCard));
+    on("CaptureImage1", captureFirst);
+    on("Changecarddesign1", [this] { OpenCardDesign(); });
     on("SelectLanguage1", [this] {
         if (m_languageDialog)
             m_languageDialog->exec();
@@ -99,21 +253,33 @@ void TForm1::connectMenu()
     on("OnlineSupport1", [this] { OpenOnlineSupport(); });
     on("QuickTour1", [this] { OpenQuickTour(); });
 
-    // Commands whose windows come later stay visible and disabled.
+    // Items whose windows another part of the program gives later stay
+    // visible and disabled until then.
     for (const char *later : {"LoadBackupCopy1", "EditDatabase1", "ImportProject1", "ExportProject1",
-                              "CreateBlankProject1", "BatchPrint1", "PrinterSetup1", "PrintPreview1", "PrintCard1",
-                              "CaptureImage1", "Changecarddesign1"})
+                              "CreateBlankProject1", "BatchPrint1", "PrintPreview1", "PrintCard1", "CaptureImage1",
+                              "Changecarddesign1"})
         m_dataModule->item(QLatin1String(later))->setEnabled(false);
 
-    button("BitBtn2", store(&CardStore::newCard));
-    button("BitBtn4", store(&CardStore::undoCard));
-    button("BitBtn1", storeAsk(&CardStore::deleteCard));
-    button("BitBtn5", storeAsk(&CardStore::clearCard));
-    button("ExitButton", [this] { close(); });
+    pressed("BitBtn8", [this] {
+        if (m_findWindow)
+            m_findWindow();
+    });
+    pressed("BitBtn2", store(&CardStore::newCard));
+    pressed("BitBtn3", captureFirst);
+    pressed("getimgbtn", captureSecond);
+    pressed("BitBtn4", store(&CardStore::undoCard));
+    pressed("BitBtn1", store(&CardStore::deleteCard));
+    pressed("BitBtn5", store(&CardStore::clearCard));
+    pressed("BitBtn6", [this] { PreviewCard(); });
+    pressed("BitBtn7", [this] {
+        CommitCard();
+        OpenCardDesign();
+    });
+    pressed("ExitButton", [this] { close(); });
     for (const char *later : {"BitBtn8", "BitBtn3", "getimgbtn", "BitBtn6", "BitBtn7"})
-        findChild<GlyphButton *>(QLatin1String(later))->setEnabled(false);
+        button(QLatin1String(later))->setEnabled(false);
 
-    // The navigator: move, then commit.
+    // The navigator: move (which commits the card).
     const struct {
         const char *name;
         void (CardStore::*move)();

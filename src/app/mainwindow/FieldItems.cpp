@@ -3,6 +3,8 @@
 // while it is empty.
 #include "app/mainwindow/TForm1.h"
 
+#include "app/shell/ErrorReport.h"
+
 #include "engine/Table.h"
 #include "lang/LanguageTable.h"
 #include "lang/Translation.h"
@@ -14,7 +16,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QTextDocument>
 
 using namespace vellora;
 
@@ -28,6 +33,19 @@ DBMemo *CardSideItems::fieldItem(const QString &fieldName) const
         if (item->dataField() == fieldName)
             return item;
     return nullptr;
+}
+
+QWidget *CardSideItems::item(const QString &name) const
+{
+    QWidget *found = nullptr;
+    if (!panel)
+        return nullptr;
+    for (QObject *child : panel->children()) {
+        auto *w = qobject_cast<QWidget *>(child);
+        if (w && w->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            found = w;
+    }
+    return found;
 }
 
 QString TForm1::placeholderText(const QString &itemName, const QString &field) const
@@ -50,8 +68,11 @@ DBMemo *TForm1::makeFieldItem(CardSideItems &side, int sideIndex, int position, 
     item->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     item->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     item->setBackgroundVisible(false);
+    item->document()->setDocumentMargin(1);
+    item->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // The box's background is the 3-D light colour of the desktop.
     QPalette pal = item->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Light));
+    pal.setColor(QPalette::Base, pal.color(QPalette::Midlight));
     item->setPalette(pal);
     item->setDataSource(m_dataSource);
     item->setDataField(field);
@@ -73,6 +94,8 @@ DBMemo *TForm1::makeFieldItem(CardSideItems &side, int sideIndex, int position, 
     gp.setColor(QPalette::WindowText, QColor(128, 128, 128));
     ghost->setPalette(gp);
     ghost->setGeometry(item->rect());
+    ghost->setAutoFillBackground(false);
+    ghost->setAttribute(Qt::WA_TranslucentBackground);
     ghost->hide();
     ghost->installEventFilter(this);
     side.fieldItems.append(item);
@@ -111,6 +134,18 @@ void TForm1::FreeFieldItems()
     m_fieldItemCount = 0;
 }
 
+void TForm1::RebuildFieldItems()
+{
+    for (int s = 0; s < 2; ++s)
+        if (m_settings.side(s).effectiveLayoutType() < 6)
+            StoreCardFaceInSettings(s);
+    FreeFieldItems();
+    CreateFieldItems();
+    for (int s = 0; s < 2; ++s)
+        if (m_settings.side(s).effectiveLayoutType() < 6)
+            applyFieldFontsFromSettings(s);
+}
+
 void TForm1::ShowPlaceholders(bool show)
 {
     for (int s = 0; s < 2; ++s) {
@@ -142,17 +177,52 @@ void TForm1::RelayoutFieldItems()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    const QEvent::Type type = event->type();
     auto *ghost = qobject_cast<QLabel *>(watched);
     if (ghost && ghost->objectName().endsWith(QLatin1String(kGhostSuffix))) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            // A click on a placeholder puts the focus into the front item of
-            // that field.
+        if (type == QEvent::MouseButtonPress) {
+            // A click on a placeholder puts the focus into its field item.
+            // Front placeholders look their item up among the front items by
+            // name; a back placeholder focuses the back item it sits in.
             QString name = ghost->objectName();
             name.chop(int(qstrlen(kGhostSuffix)));
-            if (DBMemo *item = m_front.panel->findChild<DBMemo *>(name, Qt::FindDirectChildrenOnly))
+            DBMemo *item = nullptr;
+            for (DBMemo *front : std::as_const(m_front.fieldItems))
+                if (front->objectName() == name)
+                    item = front;
+            if (!item)
+                item = qobject_cast<DBMemo *>(ghost->parentWidget());
+            if (item)
                 item->setFocus(Qt::MouseFocusReason);
             QApplication::processEvents();
             ghost->hide();
+            return true;
+        }
+        return false;
+    }
+    // Photo items: the photo menu on a right click.
+    if (auto *photo = qobject_cast<PhotoItem *>(watched)) {
+        if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+            const QString name = photo->objectName().toLower();
+            if (name == QLatin1String("image1") || name == QLatin1String("image1_b") ||
+                name == QLatin1String("secphot") || name == QLatin1String("secphot_b")) {
+                preparePhotoMenu(photo);
+                m_popupMenu1->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+                return true;
+            }
+        }
+        return false;
+    }
+    // Free texts: the text menu on a right click, Edit Text on a double click.
+    if (auto *label = qobject_cast<QLabel *>(watched);
+        label && label->objectName().startsWith(QLatin1String("statlabel"))) {
+        if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+            prepareTextMenu(label);
+            m_popupMenu2->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            return true;
+        }
+        if (type == QEvent::MouseButtonDblClick && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            ReportErrors([&] { EditItemText(label); });
             return true;
         }
         return false;
@@ -162,15 +232,30 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         item = qobject_cast<DBMemo *>(watched->parent());
     if (!item)
         return QMainWindow::eventFilter(watched, event);
-    switch (event->type()) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+            prepareTextMenu(item);
+            m_popupMenu2->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            ReportErrors([&] { ChooseItemFont(item, false); });
+            return true;
+        }
+        break;
     case QEvent::FocusIn:
         if (QLabel *g = item->findChild<QLabel *>(item->objectName() + QLatin1String(kGhostSuffix)))
             g->hide();
         break;
     case QEvent::FocusOut:
-        if (m_store)
-            m_store->refreshCardPhotos();
-        QApplication::processEvents();
+        if (watched == item) {
+            if (m_store)
+                ReportErrors([&] { m_store->refreshCardPhotos(); });
+            QApplication::processEvents();
+        }
         break;
     case QEvent::Resize:
         if (QLabel *g = item->findChild<QLabel *>(item->objectName() + QLatin1String(kGhostSuffix)))

@@ -91,27 +91,11 @@ void TForm1::FormCreate(const QString &appFolder)
 
 void TForm1::showBackground(int s)
 {
-    SettingsRecord &record = m_settings.side(s);
-    PhotoItem *background = side(s).BackImage1;
-    if (record.BackgroundPath.isEmpty() || record.effectiveLayoutType() == 6) {
-        background->hide();
-        return;
-    }
-    QImage picture;
-    if (QFile::exists(record.BackgroundPath)) {
-        try {
-            picture = LoadScaledPicture(record.BackgroundPath, 50);
-        } catch (const PhotoError &) {
-            picture = QImage();
-        }
-    }
-    if (picture.isNull()) {
-        record.BackgroundPath.clear();
-        background->hide();
-        return;
-    }
-    background->setPicture(picture);
-    background->show();
+    const SettingsRecord &record = m_settings.side(s);
+    if (record.effectiveLayoutType() == 6)
+        side(s).BackImage1->hide();
+    else
+        ShowBackground(s, record.BackgroundPath);
 }
 
 void TForm1::FormShow()

@@ -1,15 +1,18 @@
 #include "app/mainwindow/TForm1.h"
 
+#include "app/mainwindow/EditTextDialog.h"
 #include "app/mainwindow/MainMenu.h"
 #include "app/shell/WindowSizing.h"
-#include "lang/GlyphButton.h"
 #include "engine/Table.h"
+#include "lang/GlyphButton.h"
 #include "lang/Translation.h"
 #include "store/CardPhotos.h"
 #include "store/DataSource.h"
 #include "store/PhotoItem.h"
+#include "store/TrackKeyFilter.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -18,16 +21,20 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-using vellora::PhotoItem;
 using vellora::GlyphButton;
+using vellora::PhotoItem;
 
 namespace {
 
 constexpr int kTitleBarHeight = 60;
 constexpr int kButtonColumnWidth = 106;
 constexpr QSize kLandscape{513, 321};
+// Where the front card panel sits in the card area; the quick layouts put
+// the note label 4 pixels under a landscape front (top 328).
+constexpr QPoint kFrontTopLeft{8, 3};
 
-// The two printer markers: colour (four coloured squares) and monochrome.
+// The two printer markers until the language pictures replace them:
+// colour (four coloured squares) and monochrome.
 QPixmap drawMarker(bool colour)
 {
     QPixmap pm(76, 14);
@@ -43,6 +50,22 @@ QPixmap drawMarker(bool colour)
     p.setFont(f);
     p.drawText(QRect(50, 0, 26, 14), Qt::AlignCenter, colour ? QStringLiteral("CLR") : QStringLiteral("B/W"));
     return pm;
+}
+
+// The static picture until a layout gives it one: a framed "Logo" box.
+QImage logoPlaceholder()
+{
+    QImage image(100, 49, QImage::Format_RGB32);
+    image.fill(QColor(236, 240, 246));
+    QPainter p(&image);
+    p.setPen(QColor(150, 160, 175));
+    p.drawRect(0, 0, image.width() - 1, image.height() - 1);
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(16);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("Logo"));
+    return image;
 }
 
 QLabel *namedLabel(const QString &name, const QString &text, QWidget *parent)
@@ -64,6 +87,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     m_table = new vellora::Table(this);
     m_table->setObjectName(QStringLiteral("Table1"));
     m_dataSource = new vellora::DataSource(m_table, this);
+    m_dataSource->setObjectName(QStringLiteral("DataSource1"));
     m_template = vellora::DefaultPlaceholderPicture();
 
     auto *central = new QWidget(this);
@@ -73,16 +97,21 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildTitleBar();
     buildCardArea();
     buildButtonColumn();
+    buildPopupMenus();
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
     status->addWidget(namedLabel(QStringLiteral("StatusLabel"), QStringLiteral("Press F1 for Help"), status));
     setStatusBar(status);
 
+    // The placeholder picture of photos without a file; its picture is data.
     auto *templ = new QLabel(this);
     templ->setObjectName(QStringLiteral("template"));
     templ->setPixmap(QPixmap::fromImage(m_template));
+    vellora::SetTag(templ, vellora::kKeepCaptionTag);
     templ->hide();
+
+    m_editText = new TOKBottomDlg(this);
 
     m_dataModule = new TDataModule1(this);
     m_dataModule->attachTo(menuBar());
@@ -91,12 +120,21 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 
 TForm1::~TForm1() = default;
 
+vellora::GlyphButton *TForm1::button(const QString &name) const
+{
+    for (GlyphButton *b : m_buttons)
+        if (b->objectName() == name)
+            return b;
+    return nullptr;
+}
+
 void TForm1::buildTitleBar()
 {
     m_panel2 = new QFrame(centralWidget());
     m_panel2->setObjectName(QStringLiteral("Panel2"));
     m_panel2->setFixedHeight(kTitleBarHeight);
     m_panel2->setAutoFillBackground(true);
+    // The title bar's background picture, stretched over the whole bar.
     QLinearGradient bar(0, 0, 1, 1);
     bar.setCoordinateMode(QGradient::ObjectBoundingMode);
     bar.setColorAt(0, QColor(24, 62, 112));
@@ -105,18 +143,23 @@ void TForm1::buildTitleBar()
     pal.setBrush(QPalette::Window, QBrush(bar));
     m_panel2->setPalette(pal);
 
+    // The banner's place; it shows nothing of its own.
     m_banner = new QWidget(m_panel2);
     m_banner->setObjectName(QStringLiteral("BannerPanel"));
     m_banner->setGeometry(10, 10, 200, 40);
 
+    // Printer markers: their pictures are data (language pictures), not
+    // captions, so translation leaves them alone.
     m_image5 = new QLabel(m_panel2);
     m_image5->setObjectName(QStringLiteral("Image5"));
     m_image5->setPixmap(drawMarker(true));
-    m_image5->setGeometry(230, 23, 113, 14);
+    m_image5->setGeometry(230, 18, 113, 24);
+    vellora::SetTag(m_image5, vellora::kKeepCaptionTag);
     m_image6 = new QLabel(m_panel2);
     m_image6->setObjectName(QStringLiteral("Image6"));
     m_image6->setPixmap(drawMarker(false));
-    m_image6->setGeometry(230, 23, 113, 14);
+    m_image6->setGeometry(230, 18, 113, 24);
+    vellora::SetTag(m_image6, vellora::kKeepCaptionTag);
     m_image6->hide();
 
     m_navigator = new QWidget(m_panel2);
@@ -126,17 +169,38 @@ void TForm1::buildTitleBar()
     const struct {
         const char *name;
         const char *hint;
-        Qt::ArrowType arrow;
-        bool bar;
-    } buttons[] = {{"nbFirst", "First card", Qt::LeftArrow, true},
-                   {"nbPrior", "Previous card", Qt::LeftArrow, false},
-                   {"nbNext", "Next card", Qt::RightArrow, false},
-                   {"nbLast", "Last card", Qt::RightArrow, true}};
+        const char *glyph;
+    } buttons[] = {{"nbFirst", "First card", "|\u25C0"},
+                   {"nbPrior", "Previous card", "\u25C0"},
+                   {"nbNext", "Next card", "\u25B6"},
+                   {"nbLast", "Last card", "\u25B6|"}};
     for (int i = 0; i < 4; ++i) {
         auto *b = new QToolButton(m_navigator);
         b->setObjectName(QLatin1String(buttons[i].name));
         b->setToolTip(QLatin1String(buttons[i].hint));
-        b->setArrowType(buttons[i].arrow);
+        // The arrows are drawn as the icon: the caption stays empty.
+        QPixmap arrow(24, 24);
+        arrow.fill(Qt::transparent);
+        {
+            QPainter p(&arrow);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(30, 40, 60));
+            const bool left = i < 2;
+            QPolygonF triangle;
+            const qreal x0 = i == 0 ? 10 : (i == 3 ? 4 : 7), x1 = x0 + 10;
+            if (left)
+                triangle << QPointF(x1, 6) << QPointF(x0, 12) << QPointF(x1, 18);
+            else
+                triangle << QPointF(x0, 6) << QPointF(x1, 12) << QPointF(x0, 18);
+            p.drawPolygon(triangle);
+            if (i == 0)
+                p.drawRect(QRectF(6, 6, 2.5, 12));
+            if (i == 3)
+                p.drawRect(QRectF(15.5, 6, 2.5, 12));
+        }
+        b->setIcon(QIcon(arrow));
+        b->setIconSize(QSize(24, 24));
         b->setGeometry(i * 34, 0, 32, 32);
         b->setFocusPolicy(Qt::StrongFocus);
     }
@@ -173,6 +237,8 @@ void TForm1::buildCardArea()
 
     buildCardSide(m_front, QString());
     buildCardSide(m_back, QStringLiteral("_b"));
+    m_front.panel->move(kFrontTopLeft);
+    m_back.panel->move(kFrontTopLeft.x(), kFrontTopLeft.y() + kLandscape.height() + 4);
     m_back.panel->hide();
 
     m_cardCaption = namedLabel(QStringLiteral("CardCaption"),
@@ -185,9 +251,11 @@ void TForm1::buildCardArea()
     cp.setColor(QPalette::WindowText, Qt::white);
     m_cardCaption->setPalette(cp);
     m_cardCaption->setWordWrap(true);
+    m_cardCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_cardCaption->setGeometry(kFrontTopLeft.x(), kFrontTopLeft.y() + kLandscape.height() + 4, kLandscape.width(), 40);
 
-    buildMagneticStripePanel(m_cardCanvas);
-    layoutCardArea();
+    buildMagneticStripePanel();
+    fitCardCanvas();
 }
 
 void TForm1::buildCardSide(CardSideItems &side, const QString &suffix)
@@ -204,13 +272,20 @@ void TForm1::buildCardSide(CardSideItems &side, const QString &suffix)
         auto *item = new PhotoItem(side.panel);
         item->setObjectName(name + suffix);
         item->setToolTip(QStringLiteral("Right-click to Cut - Copy - Paste image"));
+        item->setContextMenuPolicy(Qt::PreventContextMenu);
+        item->installEventFilter(this);
         return item;
     };
+    // The background is drawn at its own (halved) size from the corner and
+    // stays behind everything else.
     side.BackImage1 = photo(QStringLiteral("BackImage1"));
     side.BackImage1->setGeometry(QRect(QPoint(0, 0), kLandscape));
     side.BackImage1->setToolTip(QString());
+    side.BackImage1->setStretch(false);
+    side.BackImage1->removeEventFilter(this);
     side.BackImage1->hide();
     side.statimage1 = photo(QStringLiteral("statimage1"));
+    side.statimage1->setPicture(logoPlaceholder());
     side.statimage1->hide();
     side.Image1 = photo(QStringLiteral("Image1"));
     side.Image1->setPicture(m_template);
@@ -223,36 +298,54 @@ void TForm1::buildCardSide(CardSideItems &side, const QString &suffix)
         label->setObjectName(QStringLiteral("statlabel%1").arg(i + 1) + suffix);
         label->setToolTip(QStringLiteral("Right-Click To Edit Properties."));
         label->setAttribute(Qt::WA_TranslucentBackground);
+        label->setContextMenuPolicy(Qt::PreventContextMenu);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         vellora::SetTag(label, vellora::kKeepCaptionTag);
+        label->installEventFilter(this);
         side.statlabel[i] = label;
     }
-    // Until a layout is applied: the photo on the left, the texts beside it.
-    side.Image1->setGeometry(20, 60, 150, 200);
-    side.statlabel[0]->setGeometry(20, 8, 480, 48);
-    side.statlabel[1]->setGeometry(190, 270, 310, 24);
-    side.statlabel[2]->setGeometry(190, 60, 310, 24);
-    side.statlabel[3]->setGeometry(190, 90, 310, 24);
+    // Until a layout is applied: quick layout 3.
+    side.Image1->setGeometry(339, 97, 150, 200);
+    side.statlabel[0]->setGeometry(24, 10, 465, 54);
+    side.statlabel[1]->setGeometry(24, 66, 465, 24);
+    side.statlabel[2]->setGeometry(24, 120, 303, 24);
+    side.statlabel[3]->setGeometry(24, 150, 303, 24);
     side.statlabel[2]->hide();
     side.statlabel[3]->hide();
+    side.BackImage1->lower();
 }
 
-void TForm1::buildMagneticStripePanel(QWidget *parent)
+void TForm1::buildMagneticStripePanel()
 {
-    m_magpanel = new QFrame(parent);
+    // The panel floats in the card area's bottom right corner, whatever part
+    // of the cards is scrolled into view.
+    m_magpanel = new QFrame(m_panel1->viewport());
     m_magpanel->setObjectName(QStringLiteral("magpanel"));
     m_magpanel->setFrameShape(QFrame::StyledPanel);
-    auto *group = new QGroupBox(QStringLiteral("Magnetic Stripe"), m_magpanel);
-    group->setObjectName(QStringLiteral("GroupBox1"));
-    group->move(3, 3);
+    m_magpanel->setAutoFillBackground(true);
+    m_magGroup = new QGroupBox(QStringLiteral("Magnetic Stripe"), m_magpanel);
+    m_magGroup->setObjectName(QStringLiteral("GroupBox1"));
+    m_magGroup->move(3, 3);
     const char *labels[3] = {"Track 1 (Alpha)", "Track 2 (Numeric)", "Track 3 (Numeric)"};
     for (int t = 0; t < 3; ++t) {
-        auto *label = namedLabel(QStringLiteral("maglabel%1").arg(t + 1), QLatin1String(labels[t]), group);
-        label->hide();
-        auto *edit = new QLineEdit(group);
-        edit->setObjectName(QStringLiteral("magedit%1").arg(t + 1));
-        edit->setEnabled(false);
-        edit->setFixedWidth(227);
-        edit->hide();
+        MagTrackControls &c = m_tracks[std::size_t(t)];
+        c.label = namedLabel(QStringLiteral("maglabel%1").arg(t + 1), QLatin1String(labels[t]), m_magGroup);
+        c.label->hide();
+        c.staticBox = new QLineEdit(m_magGroup);
+        c.staticBox->setObjectName(QStringLiteral("magedit%1").arg(t + 1));
+        c.staticBox->setEnabled(false);
+        c.staticBox->setFixedSize(227, 21);
+        QPalette grey = c.staticBox->palette();
+        grey.setColor(QPalette::Base, QColor(209, 209, 209));
+        grey.setColor(QPalette::Disabled, QPalette::Base, QColor(209, 209, 209));
+        c.staticBox->setPalette(grey);
+        c.staticBox->hide();
+        c.dataBox = new vellora::DBEdit(m_magGroup);
+        c.dataBox->setObjectName(QStringLiteral("dbmagstripe%1").arg(t + 1));
+        c.dataBox->setFixedSize(227, 21);
+        c.dataBox->setDataSource(m_dataSource);
+        vellora::TrackKeyEventFilter::install(c.dataBox, t + 1);
+        c.dataBox->hide();
     }
     m_magpanel->hide();
 }
@@ -278,6 +371,8 @@ void TForm1::buildButtonColumn()
         {"BitBtn7", "Design", "Change the design of the card collection"},
         {"ExitButton", "Exit", "Exit this application"},
     };
+    // 40 pixels a button: hiding the second-photo button moves the six
+    // under it up by exactly one place.
     int y = 8;
     for (const auto &b : buttons) {
         auto *button = new GlyphButton(m_panel5);
@@ -285,22 +380,20 @@ void TForm1::buildButtonColumn()
         button->setText(QLatin1String(b.caption));
         button->setToolTip(QLatin1String(b.hint));
         button->setGeometry(7, y, 92, 36);
-        y += 44;
+        y += 40;
         m_buttons.append(button);
     }
 }
 
-void TForm1::layoutCardArea()
+void TForm1::fitCardCanvas()
 {
-    const int margin = 16;
-    int bottom = margin + m_front.panel->height();
-    m_front.panel->move(margin, margin);
-    if (!m_back.panel->isHidden()) {
-        m_back.panel->move(margin, bottom + margin);
-        bottom += margin + m_back.panel->height();
-    }
-    m_cardCaption->setGeometry(margin, bottom + 8, 513, 36);
-    m_cardCanvas->resize(qMax(m_panel1->viewport()->width(), 513 + 2 * margin), bottom + 60);
+    QRect used;
+    for (QWidget *w : {static_cast<QWidget *>(m_front.panel), static_cast<QWidget *>(m_back.panel),
+                       static_cast<QWidget *>(m_cardCaption)})
+        if (!w->isHidden())
+            used |= w->geometry();
+    const QSize viewport = m_panel1->viewport()->size();
+    m_cardCanvas->resize(qMax(viewport.width(), used.right() + 9), qMax(viewport.height(), used.bottom() + 9));
 }
 
 void TForm1::resizeEvent(QResizeEvent *event)
@@ -311,5 +404,25 @@ void TForm1::resizeEvent(QResizeEvent *event)
     m_panel5->setGeometry(area.width() - kButtonColumnWidth, kTitleBarHeight, kButtonColumnWidth,
                           area.height() - kTitleBarHeight);
     m_panel1->setGeometry(0, kTitleBarHeight, area.width() - kButtonColumnWidth, area.height() - kTitleBarHeight);
-    layoutCardArea();
+    fitCardCanvas();
+    PositionMagPanel();
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    // BitBtn1 is the window's cancel button: Esc starts it unless the
+    // focused control takes the key itself (text boxes do).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        QWidget *focus = focusWidget();
+        const bool textBox = focus && (qobject_cast<QLineEdit *>(focus) || qobject_cast<QPlainTextEdit *>(focus) ||
+                                       (focus->parentWidget() && qobject_cast<QPlainTextEdit *>(focus->parentWidget())));
+        if (!textBox) {
+            if (GlyphButton *cancel = button(QStringLiteral("BitBtn1")); cancel && cancel->isEnabled()) {
+                cancel->click();
+                event->accept();
+                return;
+            }
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }

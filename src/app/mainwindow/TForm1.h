@@ -16,13 +16,17 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QAction;
 class QScrollArea;
 class QToolButton;
 class TDataModule1;
+class TOKBottomDlg;
 
 namespace vellora {
 class CardStore;
 class DataSource;
+class DBEdit;
 class DBMemo;
 class PhotoItem;
 class GlyphButton;
@@ -43,6 +47,16 @@ struct CardSideItems {
     QList<QLabel *> placeholders;
     // The field item bound to the field (exact name), or nullptr.
     vellora::DBMemo *fieldItem(const QString &fieldName) const;
+    // The panel's item of that name, letter case ignored; the last one in
+    // child order when several match. nullptr when none does.
+    QWidget *item(const QString &name) const;
+};
+
+// The magnetic stripe panel's controls of one track.
+struct MagTrackControls {
+    QLabel *label = nullptr;          // maglabel1..3
+    QLineEdit *staticBox = nullptr;   // magedit1..3
+    vellora::DBEdit *dataBox = nullptr;  // dbmagstripe1..3
 };
 
 class TForm1 : public QMainWindow {
@@ -66,6 +80,11 @@ public:
     void CommitCard();
     void CreateFieldItems();
     void FreeFieldItems();
+    // Quick-layout sides keep their field fonts in the settings: stores
+    // them, frees and creates the field items for the table as it is now
+    // and gives the new items those fonts again. Used whenever the card
+    // table was exchanged; ApplyAllLayouts() follows.
+    void RebuildFieldItems();
     void ShowPlaceholders(bool show);
     void RelayoutFieldItems();
     int fieldItemCount() const { return m_fieldItemCount; }
@@ -77,8 +96,67 @@ public:
     // ---- settings and the card face ----
     void ApplySettingsToCardFace();
     void StoreCardFaceInSettings(int side);
+    // Free texts and the seven standard field items compared with the
+    // standard fonts of the quick layouts (face, size, colour, style).
+    bool StandardFontsDiffer(int side) const;
+    // Gives the side the standard fonts, left aligned; with ask, first asks
+    // (Literals20-22) when they differ, and changes nothing unless Yes.
+    void ResetStandardFonts(int side, bool ask);
 
-    // ---- commands of other windows ----
+    // ---- layouts ----
+    // Layout type 1..5: that quick layout; 6: the side's layout file
+    // (quick layout 3 when the file is missing); other values: quick
+    // layout 3. fromDialog: the card design dialog applies a changed layout.
+    void ApplyLayout(int side, int layoutType, bool fromDialog);
+    // Both sides as the settings say, the stripe panel, then the current
+    // card shown again.
+    void ApplyAllLayouts();
+    void ArrangeCardPanels();
+    void ReorderTabs();
+    // A quick layout's background: the picture at half size, hidden for an
+    // empty path; a path naming no file is cleared from the settings.
+    void ShowBackground(int side, const QString &path);
+    void LayoutMagPanel();
+    void PositionMagPanel();
+
+    // ---- commands ----
+    void PreviewCard();
+    void PrintCard();
+    void OpenCardDesign();
+    // page 0: "Capture Image", 1: "Load Image".
+    void OpenCapture(vellora::PhotoItem *item, const QString &suffix, int page);
+    void EditDatabase();
+    // The photo menu's commands on a photo item.
+    void CopyPhoto(vellora::PhotoItem *item);
+    void CutPhoto(vellora::PhotoItem *item);
+    void PastePhoto(vellora::PhotoItem *item);
+    // The text menu's commands on a free text or field item.
+    void ChooseItemFont(QWidget *item, bool relayout);
+    void AlignItem(QWidget *item, Qt::Alignment horizontal);
+    void EditItemText(QLabel *item);
+
+    // ---- windows of other parts of the program ----
+    // Each gives the main window the way to show one window and enables the
+    // buttons and menu items that use it; until then they stay disabled.
+    // Errors the functions throw reach the generic error report.
+    // Find: shown not modal.
+    void setFindWindow(std::function<void()> show);
+    // Capture: shown modally for the target photo item with the suffix ("",
+    // "-2") and the page (0 "Capture Image", 1 "Load Image"); the window
+    // copies the item's picture itself (ignoring failures) and stores the
+    // photo through CardStore::storePhoto.
+    using CaptureWindow = std::function<void(vellora::PhotoItem *target, const QString &suffix, int page)>;
+    void setCaptureWindow(CaptureWindow show);
+    // Card design dialog, shown modally.
+    void setCardDesignWindow(std::function<void()> showModal);
+    // Batch print window, shown modally.
+    void setBatchPrintWindow(std::function<void()> showModal);
+    // Database view, shown modally while the card table is closed.
+    void setDatabaseView(std::function<void()> showModal);
+    // Print preview in its normal (single card) mode: shown modally, and
+    // shown without waiting, printed at 300 dpi and hidden.
+    void setPreviewWindow(std::function<void()> showModal, std::function<void()> printCard);
+
     // Gives a main-menu item (by component name, e.g. "BatchPrint1") its
     // command and enables it; errors the command throws reach the generic
     // error report. Replaces an earlier command of the item.
@@ -100,11 +178,25 @@ public:
     vellora::CardStore *store() const { return m_store; }
     vellora::DataSource *dataSource() const { return m_dataSource; }
     CardSideItems &side(int s) { return s == 0 ? m_front : m_back; }
+    const CardSideItems &side(int s) const { return s == 0 ? m_front : m_back; }
     TDataModule1 *dataModule() const { return m_dataModule; }
     void setAboutForm(TAboutForm *about) { m_about = about; }
     void setLanguageDialog(TForm2 *dialog) { m_languageDialog = dialog; }
     QScrollArea *cardArea() const { return m_panel1; }
     QImage placeholderPicture() const { return m_template; }
+    QMenu *photoMenu() const { return m_popupMenu1; }  // PopupMenu1
+    QMenu *textMenu() const { return m_popupMenu2; }   // PopupMenu2
+    TOKBottomDlg *editTextDialog() const { return m_editText; }
+    QFrame *magPanel() const { return m_magpanel; }
+    const MagTrackControls &magTrack(int track) const { return m_tracks[std::size_t(track - 1)]; }
+    QLabel *cardCaption() const { return m_cardCaption; }
+    vellora::GlyphButton *button(const QString &name) const;
+    // The item the pop-up menus work on (the last one right-clicked).
+    QWidget *rememberedItem() const { return m_remembered; }
+    // Prepares and shows a pop-up menu for an item as a right click does;
+    // a test may call it and then trigger the menu's actions.
+    void preparePhotoMenu(vellora::PhotoItem *item);
+    void prepareTextMenu(QWidget *item);
 
     // The operator's address for help.
     static constexpr const char *kOnlineSupportUrl = "https://support.vellora-id.example/";
@@ -113,21 +205,31 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildTitleBar();
     void buildCardArea();
     void buildCardSide(CardSideItems &side, const QString &suffix);
-    void buildMagneticStripePanel(QWidget *parent);
+    void buildMagneticStripePanel();
     void buildButtonColumn();
+    void buildPopupMenus();
     void connectMenu();
     void placeWindow();
     void showBackground(int side);
     void openCardTable();
-    void layoutCardArea();
+    void fitCardCanvas();
     void createFieldItemsOn(CardSideItems &side, int sideIndex);
     vellora::DBMemo *makeFieldItem(CardSideItems &side, int sideIndex, int position, const QString &field);
     QString placeholderText(const QString &itemName, const QString &field) const;
+    void applyFieldFontsFromSettings(int side);
+    void applyQuickLayout(int side, int layoutType, bool fromDialog);
+    // False when the file is missing or unreadable: nothing was applied.
+    bool applyCustomLayout(int side);
+    void applySecondPhotoButtonRule(int layoutType);
+    void syncPhotoTwin(vellora::PhotoItem *item);
+    void runWithPlaceholdersHidden(const std::function<void()> &command);
+    void enableCommand(const char *name, bool enabled);
     // At exit, for a side with a custom layout: the take-over of card-face
     // edits into the side's layout file.
     void TakeOverCustomLayoutEdits(int side);
@@ -157,9 +259,31 @@ private:
     CardSideItems m_back;
     QLabel *m_cardCaption = nullptr;
     QFrame *m_magpanel = nullptr;
+    QGroupBox *m_magGroup = nullptr;
+    std::array<MagTrackControls, 3> m_tracks{};
     // button column
     QFrame *m_panel5 = nullptr;
     QList<vellora::GlyphButton *> m_buttons;
+    bool m_secondPhotoButtonShown = true;
+    // pop-up menus and the Edit Text dialog
+    QMenu *m_popupMenu1 = nullptr;
+    QMenu *m_popupMenu2 = nullptr;
+    QAction *m_loadImageItem = nullptr;
+    QAction *m_captureImageItem = nullptr;
+    QAction *m_pasteItem = nullptr;
+    QAction *m_editTextItem = nullptr;
+    QPointer<QWidget> m_remembered;
+    TOKBottomDlg *m_editText = nullptr;
+
     QImage m_template;
     bool m_closing = false;
+
+    // windows of other parts
+    std::function<void()> m_findWindow;
+    CaptureWindow m_captureWindow;
+    std::function<void()> m_cardDesignWindow;
+    std::function<void()> m_batchPrintWindow;
+    std::function<void()> m_databaseView;
+    std::function<void()> m_previewModal;
+    std::function<void()> m_previewPrint;
 };
