@@ -100,37 +100,40 @@ bool Table::Impl::isStored(qint64 id) const
 Table::Impl::RowValues Table::Impl::rowAt(int pos) const
 {
     const qint64 id = order[size_t(pos)];
-    auto p = pending.constFind(id);
-    if (p != pending.constEnd())
-        return p->values;
-    auto b = base.constFind(id);
-    if (b != base.constEnd())
-        return *b;
-    // Fetch a block around the row: scrolling and full scans then cost one
-    // query per block.
+    if (!pending.isEmpty()) {
+        auto p = pending.constFind(id);
+        if (p != pending.constEnd())
+            return p->values;
+    }
+    const long w = long(pos) - wFrom;
+    if (w >= 0 && w < long(wIds.size()) && wIds[size_t(w)] == id && !wRows[size_t(w)].isEmpty())
+        return wRows[size_t(w)];
+    // Read a block of rows into the window: scrolling on from the last block
+    // reads a large block (a full scan costs one query per block), a jump a
+    // small one around the row.
     const int n = int(order.size());
-    const int from = std::max(0, pos - 16);
-    const int to = std::min(n, pos + 240);
-    std::vector<qint64> ids;
-    ids.reserve(size_t(to - from));
-    for (int i = from; i < to; ++i) {
-        const qint64 x = order[size_t(i)];
-        if (isStored(x) && !base.contains(x))
-            ids.push_back(x);
-    }
+    const bool onward = pos >= wFrom - 1 && pos <= wFrom + int(wIds.size());
+    const bool backward = onward && pos < wFrom;
+    const int from = backward ? std::max(0, pos - 255) : std::max(0, pos - (onward ? 0 : 4));
+    const int to = backward ? pos + 1 : std::min(n, pos + (onward ? 256 : 12));
+    std::vector<qint64> fetch;
+    fetch.reserve(size_t(to - from));
+    wIds.assign(order.begin() + from, order.begin() + to);
+    for (qint64 x : wIds)
+        if (isStored(x))
+            fetch.push_back(x);
     std::vector<RowValues> rows;
-    storage->readRows(ids.data(), int(ids.size()), rows);
-    auto &cache = const_cast<QHash<qint64, RowValues> &>(base);
-    if (cache.size() > 8192)
-        cache.clear();
-    RowValues result;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        RowValues r = rows[i].isEmpty() ? nulls() : rows[i];
-        if (ids[i] == id)
-            result = r;
-        cache.insert(ids[i], std::move(r));
-    }
-    return result.isEmpty() ? nulls() : result;
+    storage->readRows(fetch.data(), int(fetch.size()), rows);
+    wRows.assign(wIds.size(), RowValues());
+    wFrom = from;
+    size_t k = 0;
+    for (size_t i = 0; i < wIds.size() && k < fetch.size(); ++i)
+        if (wIds[i] == fetch[k]) {
+            wRows[i] = rows[k].isEmpty() ? nulls() : std::move(rows[k]);
+            ++k;
+        }
+    const RowValues &r = wRows[size_t(pos - from)];
+    return r.isEmpty() ? nulls() : r;
 }
 
 const Table::Impl::RowValues &Table::Impl::current() const
@@ -330,13 +333,8 @@ void Table::Impl::commit()
         const qint64 now = idKey >= 0 ? id : newIds.at(i);
         if (now != id)
             renamed.insert(id, now);
-        base.insert(now, pending.value(id).values);
     }
-    for (auto it = pending.constBegin(); it != pending.constEnd(); ++it)
-        if (it->kind == Pending::Modified)
-            base.insert(it.key(), it->values);
-    for (qint64 id : deletes)
-        base.remove(id);
+    dropWindow();
     if (!renamed.isEmpty())
         for (qint64 &id : order) {
             auto r = renamed.constFind(id);
@@ -416,7 +414,19 @@ bool Field::isNull() const
 QString Field::asString() const
 {
     FIELD_CHECK();
-    return engine::formatValue(value(), t.defs[m_index]);
+    t.requireOpen();
+    if (t.state == TableState::Edit || t.state == TableState::Insert)
+        return engine::formatValue(t.buf.value(m_index), t.defs[m_index]);
+    if (t.cur < 0)
+        return {};
+    const RowValues &row = t.current();
+    if (m_index >= row.size())
+        return {};
+    const QVariant &v = row[m_index];
+    // Text fields hold a QString: hand it out without a conversion.
+    if (v.metaType().id() == QMetaType::QString)
+        return *static_cast<const QString *>(v.constData());
+    return engine::formatValue(v, t.defs[m_index]);
 }
 
 void Field::setAsString(const QString &text)
@@ -550,7 +560,7 @@ void Table::open()
     std::vector<qint64> ids = storage->rowIds();
     d->storage = std::move(storage);
     d->order = std::move(ids);
-    d->base.clear();
+    d->dropWindow();
     d->pending.clear();
     d->deleted.clear();
     d->autoPool.clear();
@@ -575,7 +585,7 @@ void Table::close()
     d->releasePools();
     d->storage.reset();
     d->order.clear();
-    d->base.clear();
+    d->dropWindow();
     d->pending.clear();
     d->deleted.clear();
     d->buf.clear();
@@ -619,7 +629,7 @@ void Table::emptyTable()
         d->storage->emptyTable();
         d->pending.clear();
         d->deleted.clear();
-        d->base.clear();
+        d->dropWindow();
         d->order.clear();
         d->cur = -1;
         d->bof = d->eof = true;
@@ -957,7 +967,7 @@ void Table::refresh()
     d->requireOpen();
     d->checkBrowse();
     const qint64 before = d->currentId();
-    d->base.clear();
+    d->dropWindow();
     d->rebuildOrder(d->storage->rowIds());
     auto it = std::find(d->order.begin(), d->order.end(), before);
     if (it != d->order.end())

@@ -177,8 +177,11 @@ public:
     void next();
     void last();
     void findLast() { last(); }
-    bool eof() const;   // next() or prior... moved past the last row, or no rows
-    bool bof() const;   // prior() tried to move before the first row, or no rows
+    // eof(): after last(), after next() on the last row, or with no rows.
+    // bof(): after first(), after prior() on the first row, or with no rows.
+    // "for (t.first(); !t.eof(); t.next())" visits every row once.
+    bool eof() const;
+    bool bof() const;
     int recordCount() const;     // rows including cached inserts, without cached deletes
     int recNo() const;           // 1..recordCount(); 0 when there is no row
     void setRecNo(int recNo);    // clamped to 1..recordCount()
@@ -208,11 +211,12 @@ public:
     // in-memory cache; commitUpdates() writes all of it in one transaction.
     // Off (default): every post and delete is written at once.
     bool cachedUpdates() const;
-    void setCachedUpdates(bool on);   // closed only
+    // Switching off while open commits what the cache holds.
+    void setCachedUpdates(bool on);
     bool updatesPending() const;
-    // Writes the cache (a pending edit must be posted first) in one atomic
+    // Posts a pending edit or insert, then writes the cache in one atomic
     // transaction; an empty cache is fine. On failure nothing is written and
-    // the cache is unchanged.
+    // the cache is unchanged (KeyViolationError for a duplicate key).
     void commitUpdates();
     void cancelUpdates();             // drops the whole cache
     // Undoes the cached change of the current row: an edited row gets its

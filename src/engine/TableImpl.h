@@ -51,7 +51,11 @@ struct Table::Impl {
     std::vector<qint64> order;   // the visible rows, in table order
     int cur = -1;
     bool bof = true, eof = true;
-    QHash<qint64, RowValues> base;   // stored values (a cache of the file)
+    // Stored values of the rows at positions wFrom.. (a window on the file).
+    mutable std::vector<qint64> wIds;
+    mutable std::vector<RowValues> wRows;
+    mutable int wFrom = -10;
+    void dropWindow() { wIds.clear(); wRows.clear(); wFrom = -10; }
     QHash<qint64, Pending> pending;  // cached inserts and edits, by row id
     QSet<qint64> deleted;            // stored rows deleted in the cache
     qint64 nextTemp = std::numeric_limits<qint64>::min() / 2;

@@ -140,6 +140,12 @@ void Statement::bind(int index, const QVariant &value, FieldType type) const
 
 QVariant Statement::column(int index, FieldType type) const
 {
+    if (valueClass(type) == ValueClass::Text) {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index));
+        if (!p)
+            return {};
+        return QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, index));
+    }
     const int kind = sqlite3_column_type(m_stmt, index);
     if (kind == SQLITE_NULL)
         return {};
