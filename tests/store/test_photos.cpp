@@ -1,7 +1,7 @@
 // Photo files: naming and case-insensitive lookup, JPEG writing and reading,
 // the bitmap fall-back, refusing bad files, and the card face refresh.
 #include "store/CardPhotos.h"
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 #include "store/PhotoItem.h"
 #include "store/Photos.h"
 #include "support/TempProgramFolder.h"

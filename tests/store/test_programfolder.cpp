@@ -2,7 +2,7 @@
 // project that Create Blank Project imports.
 #include "engine/Table.h"
 #include "store/CardTable.h"
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 #include "support/TempProgramFolder.h"
 
 #include <QDir>

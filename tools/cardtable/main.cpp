@@ -7,7 +7,7 @@
 // never replaces a collection.
 #include "engine/EngineError.h"
 #include "store/CardTable.h"
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "layout/file/LayoutFile.h"
 
-#include "store/FileLookup.h"
+#include "engine/util/FileLookup.h"
 #include "store/Settings.h"
 
 #include <QFile>
