@@ -1,8 +1,12 @@
 #include "app/startup/ProgramWindows.h"
 
 #include "app/mainwindow/TForm1.h"
+#include "app/printing/PrintCommands.h"
 #include "app/startup/AboutForm.h"
 #include "lang/LanguageSelection.h"
+#include "print/batch/TPbatch.h"
+#include "print/batch/Tbatchprint.h"
+#include "print/preview/TPrintPreview.h"
 #include "store/CardStore.h"
 
 namespace vellora {
@@ -28,6 +32,7 @@ void ProgramWindows::createOtherWindows()
     about = new TAboutForm();
     main->setAboutForm(about);
     main->setLanguageDialog(form2);
+    InstallPrintCommands(*main, new TPrintPreview(), new Tbatchprint(), new TPbatch());
 }
 
 void ProgramWindows::applyLayouts()
