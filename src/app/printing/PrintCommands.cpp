@@ -25,26 +25,7 @@ constexpr char kPreviewProperty[] = "vellora_printPreview";
 constexpr char kBatchProperty[] = "vellora_batchPrint";
 constexpr char kProgressProperty[] = "vellora_batchProgress";
 
-class Hourglass {
-public:
-    Hourglass() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~Hourglass() { QGuiApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass &) = delete;
-    Hourglass &operator=(const Hourglass &) = delete;
-};
-
 // Shows the placeholders again however the command ends.
-class PlaceholdersHidden {
-public:
-    explicit PlaceholdersHidden(TForm1 &main) : m_main(main) { m_main.ShowPlaceholders(false); }
-    ~PlaceholdersHidden() { m_main.ShowPlaceholders(true); }
-    PlaceholdersHidden(const PlaceholdersHidden &) = delete;
-    PlaceholdersHidden &operator=(const PlaceholdersHidden &) = delete;
-
-private:
-    TForm1 &m_main;
-};
-
 CardFont cardFont(const QFont &font, const QColor &colour)
 {
     CardFont f;
@@ -186,21 +167,15 @@ BatchHost BatchHostFor(TForm1 &main, TPrintPreview *preview, TPbatch *progress)
     return host;
 }
 
-void PreviewCard(TForm1 &main, TPrintPreview &preview)
+void ShowPreviewModal(TPrintPreview &preview)
 {
-    Hourglass hourglass;
-    main.CommitCard();
     preview.BatchMode = false;
-    PlaceholdersHidden hidden(main);
     preview.ShowModalPreview();
 }
 
-void PrintCard(TForm1 &main, TPrintPreview &preview)
+void PrintWithPreview(TPrintPreview &preview)
 {
-    Hourglass hourglass;
-    main.CommitCard();
     preview.BatchMode = false;
-    PlaceholdersHidden hidden(main);
     preview.ShowPreview();
     try {
         preview.PrintCommand(RenderMode::Full);
@@ -209,14 +184,6 @@ void PrintCard(TForm1 &main, TPrintPreview &preview)
         throw;
     }
     preview.hide();
-}
-
-void BatchPrint(TForm1 &main, Tbatchprint &batch)
-{
-    main.CommitCard();
-    PlaceholdersHidden hidden(main);
-    batch.setHost(BatchHostFor(main, batch.host().preview, batch.host().progress));
-    batch.exec();
 }
 
 void InstallPrintCommands(TForm1 &main, TPrintPreview *preview, Tbatchprint *batch, TPbatch *progress)
@@ -243,20 +210,20 @@ void InstallPrintCommands(TForm1 &main, TPrintPreview *preview, Tbatchprint *bat
     printer.outputFolder = main.appFolder() + QStringLiteral("printed/");
     TheVirtualCardPrinter().setSettings(printer);
 
-    auto previewCard = [window, p] {
-        if (p)
-            PreviewCard(*window, *p);
-    };
-    main.setButtonCommand(QStringLiteral("BitBtn6"), previewCard);
-    main.setMenuCommand(QStringLiteral("PrintPreview1"), previewCard);
-    main.setMenuCommand(QStringLiteral("PrintCard1"), [window, p] {
-        if (p)
-            PrintCard(*window, *p);
-    });
-    main.setMenuCommand(QStringLiteral("PrinterSetup1"), [window] { ShowPrinterSetupDialog(window); });
-    main.setMenuCommand(QStringLiteral("BatchPrint1"), [window, b] {
+    // The main window commits the card and hides the placeholders around
+    // these (PreviewCard, PrintCard, Batch Print).
+    main.setPreviewWindow(
+        [p] {
+            if (p)
+                ShowPreviewModal(*p);
+        },
+        [p] {
+            if (p)
+                PrintWithPreview(*p);
+        });
+    main.setBatchPrintWindow([b] {
         if (b)
-            BatchPrint(*window, *b);
+            b->exec();
     });
 }
 

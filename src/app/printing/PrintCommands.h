@@ -4,14 +4,14 @@
 // Printer Setup and Batch Print.
 #include "print/CardSideModel.h"
 #include "print/batch/BatchRun.h"
+#include "print/batch/TPbatch.h"
+#include "print/batch/Tbatchprint.h"
 #include "print/preview/PreviewSource.h"
+#include "print/preview/TPrintPreview.h"
 
 #include <QPointer>
 
 class TForm1;
-class TPrintPreview;
-class Tbatchprint;
-class TPbatch;
 struct CardSideItems;
 
 namespace vellora {
@@ -34,21 +34,18 @@ struct PrintWindows {
     QPointer<TPbatch> progress;
 };
 
-// Wires the preview, the batch windows and the print commands to the main
-// window (button BitBtn6, menu PrintPreview1, PrintCard1, PrinterSetup1,
-// BatchPrint1) and points the virtual card printer at the program folder's
+// Gives the main window its preview and Batch Print windows (the button
+// BitBtn6 and the menu items Print Preview, Print Card and Batch Print use
+// them) and points the virtual card printer at the program folder's
 // printed/. The windows live as long as the main window.
 void InstallPrintCommands(TForm1 &main, TPrintPreview *preview, Tbatchprint *batch, TPbatch *progress);
 PrintWindows PrintWindowsOf(const TForm1 &main);
 
-// "Print this card" and Print Preview: commit, hide the placeholders, show
-// the preview modally, show the placeholders.
-void PreviewCard(TForm1 &main, TPrintPreview &preview);
-// Print Card: the same with the preview shown without waiting and its full
-// resolution print command run at once.
-void PrintCard(TForm1 &main, TPrintPreview &preview);
-// Batch Print: commit, hide the placeholders, the Batch Print window
-// modally, show the placeholders.
-void BatchPrint(TForm1 &main, Tbatchprint &batch);
+// The two ways the main window shows the preview in its normal mode
+// (its PreviewCard and PrintCard commit the card and hide the placeholders
+// around them): modally; and without waiting, printed at full resolution,
+// hidden again. Errors reach the caller.
+void ShowPreviewModal(TPrintPreview &preview);
+void PrintWithPreview(TPrintPreview &preview);
 
 }  // namespace vellora

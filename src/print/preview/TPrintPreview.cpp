@@ -199,9 +199,7 @@ void TPrintPreview::BuildPreview()
     const CardPrintOptions options = m_source.options ? m_source.options() : CardPrintOptions{};
     m_printLo->setVisible(options.monoPrinter);
     if (!BatchMode && m_source.mainWindowGeometry) {
-        const QRect main = m_source.mainWindowGeometry();
-        move(main.topLeft());
-        resize(main.size());
+        setGeometry(m_source.mainWindowGeometry());
     }
     buildSide(CardSideId::Front, options);
     if (options.doubleSided) {
