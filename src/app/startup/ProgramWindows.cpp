@@ -2,6 +2,7 @@
 
 #include "app/mainwindow/TForm1.h"
 #include "app/printing/PrintCommands.h"
+#include "app/projects/ProjectCommands.h"
 #include "app/startup/AboutForm.h"
 #include "lang/LanguageSelection.h"
 #include "print/batch/TPbatch.h"
@@ -32,6 +33,7 @@ void ProgramWindows::createOtherWindows()
     about = new TAboutForm();
     main->setAboutForm(about);
     main->setLanguageDialog(form2);
+    InstallProjectCommands(*main);
     InstallPrintCommands(*main, new TPrintPreview(), new Tbatchprint(), new TPbatch());
 }
 
