@@ -95,13 +95,15 @@ bool ReplaceWithCopy(const QString &from, const QString &to)
     if (!IsRegularFile(from))
         return false;
     const QString scratch = to + QLatin1String(kScratchSuffix);
+    // Whatever stands at the scratch name (a link, too) goes first, so the
+    // copy never writes through it.
     QFile::remove(scratch);
-    if (!QFile::copy(from, scratch)) {
+    std::error_code ec;
+    if (!fs::copy_file(toPath(from), toPath(scratch), fs::copy_options::none, ec) || ec) {
         QFile::remove(scratch);
         return false;
     }
     // rename() replaces the target in one step, a link at `to` included.
-    std::error_code ec;
     fs::rename(toPath(scratch), toPath(to), ec);
     if (ec) {
         QFile::remove(scratch);
