@@ -263,7 +263,6 @@ void TForm1::ArrangeCardPanels()
 void TForm1::ReorderTabs()
 {
     QWidget *previous = nullptr;
-    int position = 0;
     for (int s = 0; s < 2; ++s) {
         if (s == 1 && m_settings.front.DoubleSided != 1)
             break;
@@ -278,7 +277,6 @@ void TForm1::ReorderTabs()
         }
         for (qsizetype index : OrderByTop(tops)) {
             DBMemo *item = visible[index];
-            item->setProperty("tabOrder", position++);
             if (previous)
                 setTabOrder(previous, item);
             previous = item;

@@ -78,6 +78,7 @@ DBMemo *TForm1::makeFieldItem(CardSideItems &side, int sideIndex, int position, 
     item->setDataField(field);
     item->setProperty("tabOrder", sideIndex * 100 + position);
     item->setFocusPolicy(Qt::StrongFocus);
+    item->setTabChangesFocus(true);
     item->setContextMenuPolicy(Qt::PreventContextMenu);
     item->setFont(FontFromSlot(FontSlot{QStringLiteral("Arial"), 16, 0, StyleBold, AlignLeftCode}));
     item->hide();
@@ -148,6 +149,8 @@ void TForm1::RebuildFieldItems()
 
 void TForm1::ShowPlaceholders(bool show)
 {
+    if (m_destroying)
+        return;
     for (int s = 0; s < 2; ++s) {
         if (s == 1 && m_settings.front.DoubleSided != 1)
             break;

@@ -7,6 +7,7 @@
 #include "lang/GlyphButton.h"
 #include "lang/Translation.h"
 #include "store/CardPhotos.h"
+#include "store/CardStore.h"
 #include "store/DataSource.h"
 #include "store/PhotoItem.h"
 #include "store/TrackKeyFilter.h"
@@ -118,7 +119,15 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     connectMenu();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The table and the store go with the window's children; nothing they
+    // announce on the way may reach the half-destroyed window.
+    m_destroying = true;
+    if (m_store)
+        disconnect(m_store, nullptr, this, nullptr);
+    FreeFieldItems();
+}
 
 vellora::GlyphButton *TForm1::button(const QString &name) const
 {

@@ -277,6 +277,7 @@ private:
 
     QImage m_template;
     bool m_closing = false;
+    bool m_destroying = false;
 
     // windows of other parts
     std::function<void()> m_findWindow;

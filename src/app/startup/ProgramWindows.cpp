@@ -39,8 +39,7 @@ void ProgramWindows::createOtherWindows()
 
 void ProgramWindows::applyLayouts()
 {
-    if (main->store())
-        main->store()->refreshCardPhotos();
+    main->ApplyAllLayouts();
 }
 
 }  // namespace vellora
