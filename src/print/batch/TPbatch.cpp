@@ -11,6 +11,9 @@ TPbatch::TPbatch(QWidget *parent)
     setObjectName(QStringLiteral("Pbatch"));
     setWindowTitle(QStringLiteral("Printing Batch"));
     setFixedSize(378, 57);
+    // Shown without waiting above the modal Batch Print window: modal
+    // itself, or its Cancel button would take no input.
+    setWindowModality(Qt::ApplicationModal);
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("ProgressBar1"));
     m_bar->setGeometry(8, 8, 361, 17);
