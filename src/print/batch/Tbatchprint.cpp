@@ -133,14 +133,16 @@ Tbatchprint::Tbatchprint(QWidget *parent) : QDialog(parent)
                                              "within your batch."),
                               group1);
     label1->setObjectName(QStringLiteral("Label1"));
-    label1->setFont(QFont(QStringLiteral("Arial")));
+    QFont arial(QStringLiteral("Arial"));
+    arial.setBold(false);
+    label1->setFont(arial);
     label1->setWordWrap(true);
     label1->setGeometry(16, 16, 481, 30);
 
     m_list = new QListWidget(group1);
     m_list->setObjectName(QStringLiteral("CheckListBox1"));
     m_list->setGeometry(16, 48, 481, 225);
-    m_list->setFont(QFont(QStringLiteral("Arial")));
+    m_list->setFont(arial);
     m_list->setItemDelegate(new BatchRowDelegate(m_list));
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
