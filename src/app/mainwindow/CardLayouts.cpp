@@ -255,7 +255,12 @@ void TForm1::ArrangeCardPanels()
     const bool backLandscape = SideCountsAsLandscape(m_settings.back.LayoutType, m_back.panel->size());
     const CardPanelArrangement a = vellora::ArrangeCardPanels(m_front.panel->geometry(), frontLandscape, backLandscape);
     m_back.panel->move(a.backTopLeft);
-    m_cardCaption->setGeometry(a.note);
+    // Beside a stack the note is 110 wide; it grows downwards when a
+    // language's text needs more than its 120 pixels.
+    QRect note = a.note;
+    if (a.stacked)
+        note.setHeight(std::max(note.height(), m_cardCaption->heightForWidth(note.width())));
+    m_cardCaption->setGeometry(note);
     m_back.panel->show();
     fitCardCanvas();
 }

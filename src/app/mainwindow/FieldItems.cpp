@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTextDocument>
 
 using namespace vellora;
@@ -181,6 +182,15 @@ void TForm1::RelayoutFieldItems()
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (m_panel1 && watched == m_panel1->viewport()) {
+        // The visible card area changed size: the stripe panel keeps to its
+        // corner and the cards' canvas fills the area.
+        if (type == QEvent::Resize && m_magpanel) {
+            fitCardCanvas();
+            PositionMagPanel();
+        }
+        return false;
+    }
     auto *ghost = qobject_cast<QLabel *>(watched);
     if (ghost && ghost->objectName().endsWith(QLatin1String(kGhostSuffix))) {
         if (type == QEvent::MouseButtonPress) {

@@ -59,6 +59,7 @@ void TForm1::LayoutMagPanel()
             c.dataBox->setEnabled(false);
             pal.setColor(QPalette::Base, QColor(209, 209, 209));
             pal.setColor(QPalette::Disabled, QPalette::Base, QColor(209, 209, 209));
+            pal.setColor(QPalette::Disabled, QPalette::Text, QColor(40, 40, 40));
             c.dataBox->setPalette(pal);
             c.dataBox->show();
             break;

@@ -224,6 +224,11 @@ void TForm1::buildTitleBar()
     numberFont.setBold(true);
     numberFont.setPixelSize(16);
     m_dbedit8->setFont(numberFont);
+    // Shown, never edited: the number stays readable in the disabled box.
+    QPalette numberPalette = m_dbedit8->palette();
+    numberPalette.setColor(QPalette::Disabled, QPalette::Text, QColor(20, 20, 20));
+    numberPalette.setColor(QPalette::Disabled, QPalette::Base, QColor(236, 236, 236));
+    m_dbedit8->setPalette(numberPalette);
     m_dbedit8->setGeometry(510, 14, 100, 32);
 }
 
@@ -238,6 +243,7 @@ void TForm1::buildCardArea()
     pal.setColor(QPalette::Window, QColor(128, 128, 128));
     m_panel1->setPalette(pal);
     m_panel1->viewport()->setAutoFillBackground(true);
+    m_panel1->viewport()->installEventFilter(this);
 
     m_cardCanvas = new QWidget;
     m_cardCanvas->setObjectName(QStringLiteral("CardCanvas"));
@@ -347,6 +353,7 @@ void TForm1::buildMagneticStripePanel()
         QPalette grey = c.staticBox->palette();
         grey.setColor(QPalette::Base, QColor(209, 209, 209));
         grey.setColor(QPalette::Disabled, QPalette::Base, QColor(209, 209, 209));
+        grey.setColor(QPalette::Disabled, QPalette::Text, QColor(40, 40, 40));
         c.staticBox->setPalette(grey);
         c.staticBox->hide();
         c.dataBox = new vellora::DBEdit(m_magGroup);
