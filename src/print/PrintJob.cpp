@@ -95,7 +95,7 @@ std::optional<QString> TrackEncodingText(int track, const PrintSettings &setting
 {
     if (track < 1 || track > 3 || !settings.stripeOn)
         return std::nullopt;
-    const TrackSettings &t = settings.tracks[track - 1];
+    const PrintTrackSettings &t = settings.tracks[track - 1];
     if (!t.use)
         return std::nullopt;
 

@@ -20,7 +20,7 @@ namespace vellora {
 // Track sources.
 enum TrackSourceKind : int { TrackStaticText = 0, TrackLinkedField = 1, TrackSeparateField = 2 };
 
-struct TrackSettings {
+struct PrintTrackSettings {
     bool use = false;  // TrackUse<n>
     int source = TrackStaticText;  // TrackSource<n>
     QString value;  // TrackValue<n>: the static text or the linked field's name
@@ -31,7 +31,7 @@ struct PrintSettings {
     bool monoPrinter = false;
     bool doubleSided = false;
     bool stripeOn = false;
-    std::array<TrackSettings, 3> tracks;
+    std::array<PrintTrackSettings, 3> tracks;
 };
 
 // The current card's value of a field, as text; nullopt when the card

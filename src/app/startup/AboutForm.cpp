@@ -2,7 +2,10 @@
 
 #include "app/startup/SplashForm.h"
 
+#include "lang/LanguageSelection.h"
+
 #include <QGroupBox>
+#include <QPointer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +44,11 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     setFixedSize(TSplashForm::Width + 24, 300);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
+    // A language change translates the label again; the version line follows.
+    vellora::AddLanguageChangedHandler([about = QPointer<TAboutForm>(this)] {
+        if (about)
+            about->appendVersionLine();
+    });
 }
 
 void TAboutForm::appendVersionLine()

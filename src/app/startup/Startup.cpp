@@ -47,7 +47,6 @@ int RunProgram(const StartOptions &options)
     windows.createOtherWindows();                               // 6
     TranslateApplication();                                     // 7
     windows.about->appendVersionLine();                         // 8
-    AddLanguageChangedHandler([about = windows.about] { if (about) about->appendVersionLine(); });
     StartupLoadGraphics(appFolder);                             // 9
     windows.applyLayouts();                                     // 10
     splash.close();                                             // 11
