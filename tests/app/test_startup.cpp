@@ -219,6 +219,24 @@ private slots:
         QVERIFY(windows.about->infoLabel()->text().endsWith("\r\nV3.0.5"));
     }
 
+    void windowGoesAwayWithItsTableOpen()
+    {
+        TempProgramFolder folder;
+        {
+            ProgramWindows windows;
+            windows.createMainWindow(folder.path());
+            windows.createOtherWindows();
+            windows.applyLayouts();
+            windows.main->show();
+            windows.main->store()->newCard();
+            QVERIFY(windows.main->table()->isOpen());
+        }
+        // and the committed card is still there
+        Table again;
+        OpenCardTable(again, folder.path());
+        QCOMPARE(again.recordCount(), 1);
+    }
+
     void uncaughtErrorIsReportedAndProgramGoesOn()
     {
         QApplication::setApplicationDisplayName("Vellora-Id");
