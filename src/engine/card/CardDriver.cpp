@@ -12,9 +12,15 @@
 #include <QFileInfo>
 #include <QObject>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vellora::engine {
 
@@ -47,6 +53,9 @@ public:
         m_statements.clear();
         m_range = Statement();
         m_point = Statement();
+        m_counterGet = Statement();
+        m_counterSet = Statement();
+        m_maxRowid = Statement();
         if (m_db)
             sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -65,13 +74,13 @@ public:
     qint64 reserveAutoInc(int field, qint64 count) override;
     void releaseAutoInc(int field, qint64 firstUnused, qint64 end) override;
     std::vector<qint64> apply(const std::vector<RowChange> &changes) override;
-    qint64 autoIncHighWater(int field) override { return counter(m_db, field, m_display); }
+    qint64 autoIncHighWater(int field) override { return storedCounter(field); }
     void raiseAutoIncHighWater(int field, qint64 value) override
     {
         exec(QStringLiteral("BEGIN IMMEDIATE"));
         try {
-            if (value > counter(m_db, field, m_display))
-                setCounter(m_db, field, value, m_display);
+            if (value > storedCounter(field))
+                storeCounter(field, value);
             exec(QStringLiteral("COMMIT"));
         } catch (...) {
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -87,8 +96,13 @@ private:
     void readSchema();
     void prepare();
     RowValues rowFrom(const Statement &st, int firstColumn) const;
+    void fillRow(RowValues &row, const Statement &st, int firstColumn);
+    void setText(QVariant &value, const char *utf8, int bytes);
+    RowValues *pooledRow(int k);
     [[noreturn]] void throwConstraint();
     void saveHandedOut();
+    qint64 storedCounter(int field);
+    void storeCounter(int field, qint64 last);
 
     QString m_path;
     QString m_display;
@@ -97,8 +111,20 @@ private:
     CardSchema m_schema;
     Statement m_range, m_point;
     std::vector<Statement> m_statements;  // insert, update, delete
+    Statement m_counterGet, m_counterSet, m_maxRowid;
     QString m_selectList;
     QSet<int> m_reserved;   // AutoInc fields this storage handed numbers out for
+
+    // Rows handed out by readRows() stay here too, in two pools used in
+    // turn (the caller still holds the previous read while asking for the
+    // next). A pooled row, or a text in it, that nobody else references any
+    // more gets the next values written into its memory: a full scan then
+    // allocates nothing per row. Anything still shared is left alone and
+    // replaced, so what a caller holds never changes.
+    std::vector<RowValues> m_pool[2];
+    int m_poolTurn = 0;
+    std::vector<bool> m_textColumn;   // per field: value class Text
+    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
 };
 
 void CardStorage::openDatabase()
@@ -199,6 +225,11 @@ void CardStorage::prepare()
     for (int i = 0; i < m_schema.fields.size(); ++i)
         cols.append(columnName(i));
     m_selectList = cols.join(QStringLiteral(", "));
+    m_textColumn.clear();
+    for (const FieldDef &f : m_schema.fields)
+        m_textColumn.push_back(valueClass(f.type) == ValueClass::Text);
+    m_pool[0].clear();
+    m_pool[1].clear();
     m_range = Statement(m_db,
                         QStringLiteral("SELECT rowid, %1 FROM rows WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
                             .arg(m_selectList),
@@ -221,6 +252,93 @@ void CardStorage::prepare()
                                   .arg(m_schema.fields.size() + 1),
                               m_display);
     m_statements.emplace_back(m_db, QStringLiteral("DELETE FROM rows WHERE rowid = ?1"), m_display);
+    m_counterGet = Statement(m_db, QStringLiteral("SELECT last FROM engine_counters WHERE field = ?1"), m_display);
+    m_counterSet = Statement(m_db, QStringLiteral("INSERT OR REPLACE INTO engine_counters VALUES (?1, ?2)"),
+                             m_display);
+    m_maxRowid = Statement(m_db, QStringLiteral("SELECT max(rowid) FROM rows"), m_display);
+}
+
+RowValues *CardStorage::pooledRow(int k)
+{
+    // Rows past a pool's size (a read larger than the table's blocks of a
+    // few hundred rows) are not pooled.
+    constexpr int kPoolRows = 1024;
+    std::vector<RowValues> &pool = m_pool[m_poolTurn];
+    if (k >= kPoolRows)
+        return nullptr;
+    if (size_t(k) >= pool.size())
+        pool.resize(size_t(k) + 1);
+    return &pool[size_t(k)];
+}
+
+// Widens ASCII text into out; false (out partly written) when the text
+// has other bytes.
+bool widenAscii(const char *text, int bytes, char16_t *out)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= bytes; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i));
+        if (_mm_movemask_epi8(v))
+            return false;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    uchar high = 0;
+    for (; i < bytes; ++i) {
+        const uchar c = uchar(text[i]);
+        high |= c;
+        out[i] = c;
+    }
+    return !(high & 0x80);
+}
+
+void CardStorage::setText(QVariant &value, const char *utf8, int bytes)
+{
+    if (bytes > 0 && value.metaType() == QMetaType::fromType<QString>()) {
+        QString &s = *static_cast<QString *>(value.data());
+        // UTF-8 never takes fewer bytes than UTF-16 takes code units, so
+        // room for the bytes is room for the text. A text grown too small
+        // gets some headroom, so that the next rows' texts fit; one far too
+        // large for this text is given up.
+        if (s.isDetached() && s.capacity() <= 4 * bytes + 64) {
+            if (s.capacity() < bytes)
+                s.reserve(bytes + bytes / 2 + 8);
+            s.resize(bytes);
+            if (!widenAscii(utf8, bytes, reinterpret_cast<char16_t *>(s.data()))) {
+                // Same result as QString::fromUtf8 (replacement characters
+                // for bad sequences, a leading byte order mark dropped).
+                const QChar *end = m_utf8.appendToBuffer(s.data(), QByteArrayView(utf8, bytes));
+                s.resize(end - s.constData());
+            }
+            return;
+        }
+    }
+    value = QString::fromUtf8(utf8, bytes);
+}
+
+void CardStorage::fillRow(RowValues &row, const Statement &st, int firstColumn)
+{
+    const int n = int(m_schema.fields.size());
+    if (!row.isDetached() || row.size() != n)
+        row = RowValues(n);
+    QVariant *v = row.data();
+    sqlite3_stmt *stmt = st.get();
+    for (int i = 0; i < n; ++i) {
+        if (m_textColumn[size_t(i)]) {
+            const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, firstColumn + i));
+            if (!p) {
+                if (v[i].isValid())
+                    v[i] = QVariant();
+                continue;
+            }
+            setText(v[i], p, sqlite3_column_bytes(stmt, firstColumn + i));
+        } else {
+            v[i] = st.column(firstColumn + i, m_schema.fields[i].type);
+        }
+    }
 }
 
 RowValues CardStorage::rowFrom(const Statement &st, int firstColumn) const
@@ -257,6 +375,8 @@ void CardStorage::readRows(const qint64 *ids, int count, std::vector<RowValues> 
     out.resize(count);
     if (count <= 0)
         return;
+    m_poolTurn ^= 1;
+    int found = 0;
     const bool ascending = std::is_sorted(ids, ids + count);
     if (ascending && count > 1) {
         m_range.reset();
@@ -268,8 +388,15 @@ void CardStorage::readRows(const qint64 *ids, int count, std::vector<RowValues> 
             const qint64 id = sqlite3_column_int64(m_range.get(), 0);
             while (k < count && ids[k] < id)
                 ++k;
-            if (k < count && ids[k] == id)
-                out[k++] = rowFrom(m_range, 1);
+            if (k < count && ids[k] == id) {
+                if (RowValues *row = pooledRow(found++)) {
+                    fillRow(*row, m_range, 1);
+                    out[k] = *row;
+                } else {
+                    fillRow(out[k], m_range, 1);
+                }
+                ++k;
+            }
         }
         const int err = sqlite3_errcode(m_db);
         m_range.reset();
@@ -281,9 +408,14 @@ void CardStorage::readRows(const qint64 *ids, int count, std::vector<RowValues> 
         m_point.reset();
         m_point.bindInt(1, ids[k]);
         const int rc = sqlite3_step(m_point.get());
-        if (rc == SQLITE_ROW)
-            out[k] = rowFrom(m_point, 1);
-        else if (rc != SQLITE_DONE) {
+        if (rc == SQLITE_ROW) {
+            if (RowValues *row = pooledRow(found++)) {
+                fillRow(*row, m_point, 1);
+                out[k] = *row;
+            } else {
+                fillRow(out[k], m_point, 1);
+            }
+        } else if (rc != SQLITE_DONE) {
             m_point.reset();
             fail();
         }
@@ -316,11 +448,16 @@ qint64 CardStorage::reserveAutoInc(int field, qint64 count)
     // programs) and written with the next commit, or when the table closes
     // with numbers handed out that no commit recorded. A commit of one card
     // then costs one transaction instead of two.
-    qint64 last = std::max(counter(m_db, field, m_display), m_lock->handedOut(field));
+    qint64 last = std::max(storedCounter(field), m_lock->handedOut(field));
     if (field == m_schema.idKeyField) {
-        Statement st(m_db, QStringLiteral("SELECT max(rowid) FROM rows"), m_display);
-        if (sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_type(st.get(), 0) != SQLITE_NULL)
+        const Statement &st = m_maxRowid;
+        st.reset();
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_ROW && sqlite3_column_type(st.get(), 0) != SQLITE_NULL)
             last = std::max(last, qint64(sqlite3_column_int64(st.get(), 0)));
+        st.reset();
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            fail();
     }
     if (last + count > std::numeric_limits<qint32>::max())
         throw EngineError(QObject::tr("The table %1 has run out of numbers for the field %2.")
@@ -340,9 +477,34 @@ void CardStorage::saveHandedOut()
 {
     for (int f : std::as_const(m_reserved)) {
         const qint64 n = m_lock->handedOut(f);
-        if (n > counter(m_db, f, m_display))
-            setCounter(m_db, f, n, m_display);
+        if (n > storedCounter(f))
+            storeCounter(f, n);
     }
+}
+
+qint64 CardStorage::storedCounter(int field)
+{
+    const Statement &st = m_counterGet;
+    st.reset();
+    st.bindInt(1, field);
+    const int rc = sqlite3_step(st.get());
+    const qint64 last = rc == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : 0;
+    st.reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        fail();
+    return last;
+}
+
+void CardStorage::storeCounter(int field, qint64 last)
+{
+    const Statement &st = m_counterSet;
+    st.reset();
+    st.bindInt(1, field);
+    st.bindInt(2, last);
+    const int rc = sqlite3_step(st.get());
+    st.reset();
+    if (rc != SQLITE_DONE)
+        fail();
 }
 
 void CardStorage::throwConstraint()
@@ -398,8 +560,8 @@ std::vector<qint64> CardStorage::apply(const std::vector<RowChange> &changes)
                 newIds.push_back(sqlite3_last_insert_rowid(m_db));
         }
         for (int i = 0; i < n; ++i)
-            if (highest[i] != std::numeric_limits<qint64>::min() && highest[i] > counter(m_db, i, m_display))
-                setCounter(m_db, i, highest[i], m_display);
+            if (highest[i] != std::numeric_limits<qint64>::min() && highest[i] > storedCounter(i))
+                storeCounter(i, highest[i]);
         saveHandedOut();
         for (const Statement &st : m_statements)
             st.reset();
@@ -443,6 +605,9 @@ void CardStorage::changeField(int index, const FieldDef &def)
     m_statements.clear();
     m_range = Statement();
     m_point = Statement();
+    m_counterGet = Statement();
+    m_counterSet = Statement();
+    m_maxRowid = Statement();
     exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
         createRowsTable(m_db, schema, QStringLiteral("rows_new"), m_display);
