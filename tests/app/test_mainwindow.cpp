@@ -292,6 +292,14 @@ private slots:
         QVERIFY(ghost->isHidden());  // the card has a last name
         QLabel *titleGhost = ghostOf(main.side(0), "Title");
         QVERIFY(!titleGhost->isHidden());  // empty title
+        // "<Title>" is shown as text, not taken for markup.
+        QCOMPARE(titleGhost->textFormat(), Qt::PlainText);
+        const QImage painted = titleGhost->grab().toImage();
+        bool inked = false;
+        for (int y = 0; y < painted.height() && !inked; ++y)
+            for (int x = 0; x < painted.width() && !inked; ++x)
+                inked = qGray(painted.pixel(x, y)) < 160;
+        QVERIFY(inked);
 
         last->setFocus();
         QTRY_VERIFY(last->hasFocus());
@@ -313,6 +321,33 @@ private slots:
         QVERIFY(ghost->isHidden());
         main.ShowPlaceholders(true);
         QVERIFY(!ghost->isHidden());
+    }
+
+    // A click on a button while a field item has the focus: the press and
+    // the release arrive together, as from a real mouse; the focus leaving
+    // the item must not swallow the click.
+    void buttonClickWhileEditingAFieldIsNotLost()
+    {
+        TempProgramFolder folder;
+        Program program(folder);
+        TForm1 &main = program.main();
+        makeCards(main, 1);
+        main.show();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        DBMemo *title = main.side(0).fieldItem("Title");
+        title->setFocus();
+        QTRY_VERIFY(title->hasFocus());
+        QAbstractButton *newCard = main.button("BitBtn2");
+        QWindow *window = main.windowHandle();
+        const QPointF at = QPointF(newCard->mapTo(&main, newCard->rect().center()));
+        const QPointF global = QPointF(main.mapToGlobal(at.toPoint()));
+        QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                            Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                            Qt::NoButton, Qt::NoModifier));
+        QTRY_COMPARE(main.table()->recordCount(), 2);
+        QVERIFY(!newCard->isDown());
     }
 
     // ---- magnetic stripe panel ----

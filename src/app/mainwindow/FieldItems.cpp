@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QTextDocument>
+#include <QTimer>
 
 using namespace vellora;
 
@@ -86,7 +87,10 @@ DBMemo *TForm1::makeFieldItem(CardSideItems &side, int sideIndex, int position, 
     item->installEventFilter(this);
     item->viewport()->installEventFilter(this);
 
-    auto *ghost = new QLabel(placeholderText(name, field), item);
+    auto *ghost = new QLabel(item);
+    // "<Title>" and the like are field names, never markup.
+    ghost->setTextFormat(Qt::PlainText);
+    ghost->setText(placeholderText(name, field));
     ghost->setObjectName(name + QLatin1String(kGhostSuffix));
     SetTag(ghost, kKeepCaptionTag);
     ghost->setAlignment(Qt::AlignCenter);
@@ -264,10 +268,14 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             g->hide();
         break;
     case QEvent::FocusOut:
-        if (watched == item) {
-            if (m_store)
-                ReportErrors([&] { m_store->refreshCardPhotos(); });
-            QApplication::processEvents();
+        if (watched == item && m_store) {
+            // After the focus change has run to its end: running the event
+            // loop inside it would hand the mouse release of a button click
+            // to the button before its press, and the click would be lost.
+            QTimer::singleShot(0, m_store, [store = QPointer<CardStore>(m_store)] {
+                if (store)
+                    ReportErrors([&] { store->refreshCardPhotos(); });
+            });
         }
         break;
     case QEvent::Resize:

@@ -310,6 +310,8 @@ void TForm1::buildCardSide(CardSideItems &side, const QString &suffix)
 
     for (int i = 0; i < 4; ++i) {
         auto *label = new QLabel(side.panel);
+        // A free text is the operator's text as typed ("<Name>" included).
+        label->setTextFormat(Qt::PlainText);
         label->setObjectName(QStringLiteral("statlabel%1").arg(i + 1) + suffix);
         label->setToolTip(QStringLiteral("Right-Click To Edit Properties."));
         label->setAttribute(Qt::WA_TranslucentBackground);
