@@ -259,6 +259,10 @@ bool BitmapCutShort(const QByteArray &data)
     const quint32 compression = u32(30);
     if (compression != 0 || width <= 0 || bits == 0)
         return false;
+    // Sizes beyond the picture limits are refused once the reader knows
+    // them; below them the arithmetic cannot overflow.
+    if (width > kMaxPictureSide || height > kMaxPictureSide || bits > 64)
+        return false;
     const qint64 rowBytes = (width * bits + 31) / 32 * 4;
     return static_cast<qint64>(u32(10)) + rowBytes * height > data.size();
 }

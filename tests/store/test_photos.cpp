@@ -260,6 +260,9 @@ private slots:
         QTest::newRow("text as bmp") << QByteArray("BM garbage") << "17.bmp";
         QTest::newRow("bmp bomb 60000x60000") << BmpClaiming(60000, 60000) << "17.bmp";
         QTest::newRow("bmp negative size") << BmpClaiming(-5, 10) << "17.bmp";
+        QByteArray extreme = BmpClaiming(std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min());
+        qToLittleEndian<quint16>(0xFFFF, extreme.data() + 28);   // bits per pixel
+        QTest::newRow("bmp header numbers at their limits") << extreme << "17.bmp";
         QTest::newRow("bmp truncated") << EncodeWithQt(Solid(Qt::red), "bmp").left(70) << "17.bmp";
     }
 
