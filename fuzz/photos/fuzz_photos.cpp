@@ -13,14 +13,15 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 
 using namespace vellora;
 
 namespace {
 
-std::unique_ptr<QCoreApplication> g_app;
-std::unique_ptr<QTemporaryDir> g_dir;
+// Kept to the end: the application object cannot be destroyed after Qt's
+// own globals, which exit() removes first.
+QCoreApplication *g_app = nullptr;
+QTemporaryDir *g_dir = nullptr;
 QString g_path;
 
 void check(bool ok)
@@ -42,13 +43,14 @@ void checkPicture(const QImage &image)
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    g_app = std::make_unique<QCoreApplication>(*argc, *argv);
+    g_app = new QCoreApplication(*argc, *argv);
     qInstallMessageHandler(quiet);
     // Memory-backed scratch space when there is one: every input is a file.
     const QString shm = QStringLiteral("/dev/shm");
-    g_dir = std::make_unique<QTemporaryDir>(QFileInfo(shm).isWritable() ? shm + QStringLiteral("/fuzz-photos-XXXXXX")
+    g_dir = new QTemporaryDir(QFileInfo(shm).isWritable() ? shm + QStringLiteral("/fuzz-photos-XXXXXX")
                                                                           : QDir::tempPath() + QStringLiteral("/fuzz-photos-XXXXXX"));
     check(g_dir->isValid());
+    std::atexit([] { delete g_dir; });
     g_path = g_dir->filePath(QStringLiteral("17.bmp"));
     return 0;
 }

@@ -306,7 +306,8 @@ void CardStorage::setText(QVariant &value, const char *utf8, int bytes)
         if (s.isDetached() && s.capacity() <= 4 * bytes + 64) {
             if (s.capacity() < bytes)
                 s.reserve(bytes + bytes / 2 + 8);
-            s.resize(bytes);
+            if (s.size() != bytes)
+                s.resize(bytes);
             if (!widenAscii(utf8, bytes, reinterpret_cast<char16_t *>(s.data()))) {
                 // Same result as QString::fromUtf8 (replacement characters
                 // for bad sequences, a leading byte order mark dropped).
