@@ -37,7 +37,6 @@ std::int64_t RoundHalfEven(std::int64_t num, std::int64_t den)
     return q;
 }
 
-int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
 QSize ProportionalSize(QSize picture, QSize box)
 {

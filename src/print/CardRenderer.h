@@ -4,6 +4,7 @@
 // pixels count as 300 per inch); output draws the canvas either as one
 // picture for the preview or item by item onto a printer page at the
 // printer's resolution.
+#include "engine/util/Rounding.h"
 #include "devices/print/PrintDevice.h"
 #include "print/CardSideModel.h"
 
@@ -66,7 +67,6 @@ Tprintlayoutcanvas &PrintLayoutCanvas();
 
 // Rounding to the nearest integer, halves to even, of num / den (den > 0).
 std::int64_t RoundHalfEven(std::int64_t num, std::int64_t den);
-int RoundHalfEven(double value);
 
 // Rebuilds the canvas from one card side. backgroundPath: the side's
 // background file (ReadLayoutBackground), may be empty. Raises PrintError

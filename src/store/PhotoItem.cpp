@@ -1,5 +1,7 @@
 #include "store/PhotoItem.h"
 
+#include "engine/util/Rounding.h"
+
 #include <QPainter>
 
 #include <cmath>
@@ -43,9 +45,8 @@ QRect PhotoItem::PictureRect(QSize picture, QSize box, bool stretch, bool propor
     const double sh = double(box.height()) / picture.height();
     if (sh < s)
         s = sh;
-    // std::nearbyint rounds halves to even in the default rounding mode.
-    const int w = static_cast<int>(std::nearbyint(picture.width() * s));
-    const int h = static_cast<int>(std::nearbyint(picture.height() * s));
+    const int w = RoundHalfEven(picture.width() * s);
+    const int h = RoundHalfEven(picture.height() * s);
     return QRect(0, 0, w, h);
 }
 

@@ -1,5 +1,7 @@
 #include "devices/print/VirtualCardPrinter.h"
 
+#include "engine/util/Rounding.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -14,11 +16,6 @@
 namespace vellora {
 
 namespace {
-
-int roundHalfEven(double v)
-{
-    return static_cast<int>(std::nearbyint(v));  // default rounding mode: to nearest, ties to even
-}
 
 QPageLayout cardLayout(PageOrientation orientation)
 {
@@ -40,8 +37,8 @@ int jobCounter = 0;
 
 QSize CardPagePixels(int dpi, PageOrientation orientation)
 {
-    const int w = roundHalfEven(CardWidthMm / 25.4 * dpi);
-    const int h = roundHalfEven(CardHeightMm / 25.4 * dpi);
+    const int w = RoundHalfEven(CardWidthMm / 25.4 * dpi);
+    const int h = RoundHalfEven(CardHeightMm / 25.4 * dpi);
     return orientation == PageOrientation::Landscape ? QSize(w, h) : QSize(h, w);
 }
 
