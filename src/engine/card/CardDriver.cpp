@@ -123,7 +123,9 @@ private:
     // replaced, so what a caller holds never changes.
     std::vector<RowValues> m_pool[2];
     int m_poolTurn = 0;
-    std::vector<bool> m_textColumn;   // per field: value class Text
+    enum class Read : char { Text, Integer, Other };
+    std::vector<Read> m_read;   // per field: how fillRow() reads it
+    bool m_utf8File = true;     // the file's text encoding is UTF-8
     QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
 };
 
@@ -167,6 +169,12 @@ void CardStorage::openDatabase()
             throw EngineError(QObject::tr("The table file %1 is damaged (%2).").arg(m_display, res));
     }
     readSchema();
+    {
+        Statement st(m_db, QStringLiteral("PRAGMA encoding"), m_display);
+        if (sqlite3_step(st.get()) != SQLITE_ROW)
+            fail();
+        m_utf8File = qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)), "UTF-8") == 0;
+    }
     // Read pages straight from the mapped file instead of copying them; the
     // file's size was checked above and other programs are locked out.
     exec(QStringLiteral("PRAGMA mmap_size = 1073741824; PRAGMA cache_size = -16000"));
@@ -225,9 +233,11 @@ void CardStorage::prepare()
     for (int i = 0; i < m_schema.fields.size(); ++i)
         cols.append(columnName(i));
     m_selectList = cols.join(QStringLiteral(", "));
-    m_textColumn.clear();
-    for (const FieldDef &f : m_schema.fields)
-        m_textColumn.push_back(valueClass(f.type) == ValueClass::Text);
+    m_read.clear();
+    for (const FieldDef &f : m_schema.fields) {
+        const ValueClass c = valueClass(f.type);
+        m_read.push_back(c == ValueClass::Text ? Read::Text : c == ValueClass::Integer ? Read::Integer : Read::Other);
+    }
     m_pool[0].clear();
     m_pool[1].clear();
     m_range = Statement(m_db,
@@ -328,16 +338,37 @@ void CardStorage::fillRow(RowValues &row, const Statement &st, int firstColumn)
     QVariant *v = row.data();
     sqlite3_stmt *stmt = st.get();
     for (int i = 0; i < n; ++i) {
-        if (m_textColumn[size_t(i)]) {
-            const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, firstColumn + i));
-            if (!p) {
-                if (v[i].isValid())
-                    v[i] = QVariant();
-                continue;
-            }
-            setText(v[i], p, sqlite3_column_bytes(stmt, firstColumn + i));
-        } else {
+        const Read how = m_read[size_t(i)];
+        if (how == Read::Other) {
             v[i] = st.column(firstColumn + i, m_schema.fields[i].type);
+            continue;
+        }
+        // The column's value object, read with the value functions: fine on
+        // this connection, which only ever serves one thread.
+        sqlite3_value *cell = sqlite3_column_value(stmt, firstColumn + i);
+        const int kind = sqlite3_value_type(cell);
+        if (kind == SQLITE_NULL) {
+            if (v[i].isValid())
+                v[i] = QVariant();
+        } else if (how == Read::Integer) {
+            if (kind != SQLITE_INTEGER)
+                v[i] = st.column(firstColumn + i, m_schema.fields[i].type);
+            else if (v[i].metaType() == QMetaType::fromType<qint64>())
+                *static_cast<qint64 *>(v[i].data()) = sqlite3_value_int64(cell);
+            else
+                v[i] = qint64(sqlite3_value_int64(cell));
+        } else if (m_utf8File && (kind == SQLITE_TEXT || kind == SQLITE_BLOB)) {
+            // The stored bytes as they stand (this file keeps its text in
+            // UTF-8), without the copy that a terminating zero would take.
+            const auto *p = static_cast<const char *>(sqlite3_value_blob(cell));
+            const int bytes = sqlite3_value_bytes(cell);
+            setText(v[i], p && bytes > 0 ? p : "", bytes);
+        } else {
+            const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(cell));
+            if (p)
+                setText(v[i], p, sqlite3_value_bytes(cell));
+            else
+                v[i] = QVariant();
         }
     }
 }
