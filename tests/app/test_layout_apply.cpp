@@ -18,6 +18,7 @@
 #include "store/Photos.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempProgramFolder.h"
+#include "ProgramFixture.h"
 
 #include <QAction>
 #include <QFile>
@@ -36,25 +37,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
 }
-
-void writeSettings(const TempProgramFolder &folder, const std::function<void(Settings &)> &change)
-{
-    Settings s;
-    s.ResetSettings();
-    change(s);
-    QVERIFY(s.SaveSettings(folder.file("config.cfg")));
-}
-
-struct Program {
-    ProgramWindows windows;
-    explicit Program(const TempProgramFolder &folder)
-    {
-        windows.createMainWindow(folder.path());
-        windows.createOtherWindows();
-        windows.applyLayouts();
-    }
-    TForm1 &main() { return *windows.main; }
-};
 
 QAction *menuItem(QMenu *menu, const QString &name)
 {

@@ -22,6 +22,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempProgramFolder.h"
+#include "ProgramFixture.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -54,26 +55,6 @@ void writeCardTable(const TempProgramFolder &folder, const QList<FieldDef> &fiel
     table.setIndexDefs(StandardCardIndexes());
     table.createTable();
 }
-
-void writeSettings(const TempProgramFolder &folder, const std::function<void(Settings &)> &change)
-{
-    Settings s;
-    s.ResetSettings();
-    change(s);
-    QVERIFY(s.SaveSettings(folder.file("config.cfg")));
-}
-
-// The window as start-up leaves it: created, other windows, layouts applied.
-struct Program {
-    ProgramWindows windows;
-    explicit Program(const TempProgramFolder &folder)
-    {
-        windows.createMainWindow(folder.path());
-        windows.createOtherWindows();
-        windows.applyLayouts();
-    }
-    TForm1 &main() { return *windows.main; }
-};
 
 // Cards 1..n, each with a last name.
 void makeCards(TForm1 &main, int n)

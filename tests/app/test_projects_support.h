@@ -47,11 +47,11 @@ inline QMap<QString, QByteArray> treeContents(const QString &root)
     return out;
 }
 
-// A small JPEG that differs per seed.
-inline QByteArray photoBytes(int seed)
+// A small JPEG that differs per variant.
+inline QByteArray photoBytes(int variant)
 {
     QImage image(24, 32, QImage::Format_RGB32);
-    image.fill(QColor::fromHsv((seed * 37) % 360, 200, 200));
+    image.fill(QColor::fromHsv((variant * 37) % 360, 200, 200));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
