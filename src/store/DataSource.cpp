@@ -83,6 +83,39 @@ QString ForBox(const QString &text)
 
 }  // namespace
 
+// ---- FieldBinding ------------------------------------------------------
+
+void FieldBinding::setSource(DataSource *source, QObject *receiver, const std::function<void()> &reload)
+{
+    QObject::disconnect(m_connection);
+    m_source = source;
+    if (source)
+        m_connection = QObject::connect(source, &DataSource::dataChanged, receiver, reload);
+}
+
+void FieldBinding::whileLoading(const std::function<void()> &fill)
+{
+    m_loading = true;
+    fill();
+    m_loading = false;
+}
+
+FieldBinding::Store FieldBinding::store(const QString &text, QString *error)
+{
+    if (m_loading || !m_source || !m_source->isActive())
+        return Store::Skipped;
+    m_loading = true;
+    try {
+        m_source->setFieldText(m_field, text);
+    } catch (const EngineError &e) {
+        m_loading = false;
+        *error = e.message();
+        return Store::Refused;
+    }
+    m_loading = false;
+    return Store::Stored;
+}
+
 // ---- DBMemo ------------------------------------------------------------
 
 DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent)
@@ -92,51 +125,43 @@ DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent)
 
 void DBMemo::setDataSource(DataSource *source)
 {
-    disconnect(m_connection);
-    m_source = source;
-    if (source)
-        m_connection = connect(source, &DataSource::dataChanged, this, &DBMemo::reload);
+    m_binding.setSource(source, this, [this] { reload(); });
     reload();
 }
 
 void DBMemo::setDataField(const QString &name)
 {
-    m_field = name;
+    m_binding.setField(name);
     reload();
 }
 
 void DBMemo::reload()
 {
-    if (m_loading)
+    if (m_binding.loading())
         return;  // our own edit reaching the field: the box already shows it
-    const QString text = m_source ? ForBox(m_source->fieldText(m_field)) : QString();
-    setReadOnly(!m_source || !m_source->fieldEditable(m_field));
+    DataSource *source = m_binding.source();
+    const QString text = source ? ForBox(source->fieldText(m_binding.field())) : QString();
+    setReadOnly(!source || !source->fieldEditable(m_binding.field()));
     if (text == toPlainText())
         return;
-    m_loading = true;
-    const int position = textCursor().position();
-    setPlainText(text);
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(qMin(position, int(text.size())));
-    setTextCursor(cursor);
-    m_loading = false;
+    m_binding.whileLoading([&] {
+        const int position = textCursor().position();
+        setPlainText(text);
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(qMin(position, int(text.size())));
+        setTextCursor(cursor);
+    });
 }
 
 void DBMemo::onTextEdited()
 {
-    if (m_loading || !m_source || !m_source->isActive())
+    QString error;
+    const FieldBinding::Store result = m_binding.store(toPlainText(), &error);
+    if (result == FieldBinding::Store::Skipped)
         return;
-    m_loading = true;
-    try {
-        m_source->setFieldText(m_field, toPlainText());
-    } catch (const EngineError &e) {
-        m_loading = false;
-        reload();
-        emit editRefused(e.message());
-        return;
-    }
-    m_loading = false;
     reload();  // a text cut to the field's width shows as stored
+    if (result == FieldBinding::Store::Refused)
+        emit editRefused(error);
 }
 
 // ---- DBEdit ------------------------------------------------------------
@@ -148,55 +173,47 @@ DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent)
 
 void DBEdit::setDataSource(DataSource *source)
 {
-    disconnect(m_connection);
-    m_source = source;
-    if (source)
-        m_connection = connect(source, &DataSource::dataChanged, this, &DBEdit::reload);
+    m_binding.setSource(source, this, [this] { reload(); });
     reload();
 }
 
 void DBEdit::setDataField(const QString &name)
 {
-    m_field = name;
+    m_binding.setField(name);
     reload();
 }
 
 void DBEdit::reload()
 {
-    if (m_loading)
+    if (m_binding.loading())
         return;
-    const Field f = m_source ? m_source->field(m_field) : Field();
+    DataSource *source = m_binding.source();
+    const Field f = source ? source->field(m_binding.field()) : Field();
     setReadOnly(!f.isValid() || f.isReadOnly());
     const int width = f.isValid() && (f.type() == FieldType::String || f.type() == FieldType::FixedChar ||
                                       f.type() == FieldType::WideString)
                           ? f.size()
                           : 0;
     setMaxLength(width > 0 ? width : 32767);
-    const QString text = m_source ? m_source->fieldText(m_field) : QString();
+    const QString text = source ? source->fieldText(m_binding.field()) : QString();
     if (text == this->text())
         return;
-    m_loading = true;
-    const int position = cursorPosition();
-    setText(text);
-    setCursorPosition(qMin(position, int(text.size())));
-    m_loading = false;
+    m_binding.whileLoading([&] {
+        const int position = cursorPosition();
+        setText(text);
+        setCursorPosition(qMin(position, int(text.size())));
+    });
 }
 
 void DBEdit::onTextEdited(const QString &text)
 {
-    if (m_loading || !m_source || !m_source->isActive())
+    QString error;
+    const FieldBinding::Store result = m_binding.store(text, &error);
+    if (result == FieldBinding::Store::Skipped)
         return;
-    m_loading = true;
-    try {
-        m_source->setFieldText(m_field, text);
-    } catch (const EngineError &e) {
-        m_loading = false;
-        reload();
-        emit editRefused(e.message());
-        return;
-    }
-    m_loading = false;
     reload();
+    if (result == FieldBinding::Store::Refused)
+        emit editRefused(error);
 }
 
 }  // namespace vellora

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <functional>
 
 namespace vellora {
 
@@ -47,6 +48,31 @@ private:
     QList<QMetaObject::Connection> m_connections;
 };
 
+// What a bound box keeps: the source, the field, and the guard that tells the
+// box's own edits apart from changes of the row.
+class FieldBinding {
+public:
+    enum class Store { Skipped, Stored, Refused };
+
+    DataSource *source() const { return m_source; }
+    // Follows the source's dataChanged with `reload` (run on `receiver`).
+    void setSource(DataSource *source, QObject *receiver, const std::function<void()> &reload);
+    const QString &field() const { return m_field; }
+    void setField(const QString &name) { m_field = name; }
+    bool loading() const { return m_loading; }
+    // Runs `fill` with the guard up, so the box's change signal is ignored.
+    void whileLoading(const std::function<void()> &fill);
+    // Takes the box's text into the field. Skipped while loading or while
+    // the table is closed; Refused with the engine's message in *error.
+    Store store(const QString &text, QString *error);
+
+private:
+    QPointer<DataSource> m_source;
+    QString m_field;
+    QMetaObject::Connection m_connection;
+    bool m_loading = false;
+};
+
 // A multi-line box bound to one field: the card face's field items.
 class DBMemo : public QPlainTextEdit {
     Q_OBJECT
@@ -54,9 +80,9 @@ class DBMemo : public QPlainTextEdit {
 public:
     explicit DBMemo(QWidget *parent = nullptr);
 
-    DataSource *dataSource() const { return m_source; }
+    DataSource *dataSource() const { return m_binding.source(); }
     void setDataSource(DataSource *source);
-    QString dataField() const { return m_field; }
+    QString dataField() const { return m_binding.field(); }
     void setDataField(const QString &name);
     // Shows the field's current value again (drops nothing: typed text is
     // already in the field).
@@ -68,10 +94,7 @@ signals:
 
 private:
     void onTextEdited();
-    QPointer<DataSource> m_source;
-    QString m_field;
-    QMetaObject::Connection m_connection;
-    bool m_loading = false;
+    FieldBinding m_binding;
 };
 
 // A single-line box bound to one field: the card number box, the track boxes.
@@ -81,9 +104,9 @@ class DBEdit : public QLineEdit {
 public:
     explicit DBEdit(QWidget *parent = nullptr);
 
-    DataSource *dataSource() const { return m_source; }
+    DataSource *dataSource() const { return m_binding.source(); }
     void setDataSource(DataSource *source);
-    QString dataField() const { return m_field; }
+    QString dataField() const { return m_binding.field(); }
     void setDataField(const QString &name);
     void reload();
 
@@ -92,10 +115,7 @@ signals:
 
 private:
     void onTextEdited(const QString &text);
-    QPointer<DataSource> m_source;
-    QString m_field;
-    QMetaObject::Connection m_connection;
-    bool m_loading = false;
+    FieldBinding m_binding;
 };
 
 }  // namespace vellora
