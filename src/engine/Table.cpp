@@ -429,18 +429,33 @@ QString Field::asString() const
     return engine::formatValue(v, t.defs[m_index]);
 }
 
+namespace {
+
+// An assignment's field, refused when the table numbers it itself.
+const FieldDef &assignableDef(const FieldDef &def)
+{
+    if (def.type == FieldType::AutoInc)
+        throw EngineError(QObject::tr("The field %1 is numbered by the table and cannot be changed.").arg(def.name));
+    return def;
+}
+
+[[noreturn]] void throwInvalidValue(const QString &text, const FieldDef &def)
+{
+    throw EngineError(QObject::tr("'%1' is not a valid %2 value for the field %3.")
+                          .arg(text, fieldTypeName(def.type), def.name));
+}
+
+}  // namespace
+
 void Field::setAsString(const QString &text)
 {
     FIELD_CHECK();
     t.requireOpen();
-    const FieldDef &def = t.defs[m_index];
-    if (def.type == FieldType::AutoInc)
-        throw EngineError(QObject::tr("The field %1 is numbered by the table and cannot be changed.").arg(def.name));
+    const FieldDef &def = assignableDef(t.defs[m_index]);
     bool ok = true;
     const QVariant v = engine::parseValue(text, def, &ok);
     if (!ok)
-        throw EngineError(QObject::tr("'%1' is not a valid %2 value for the field %3.")
-                              .arg(text, fieldTypeName(def.type), def.name));
+        throwInvalidValue(text, def);
     t.assign(m_index, v);
 }
 
@@ -448,14 +463,11 @@ void Field::setValue(const QVariant &value)
 {
     FIELD_CHECK();
     t.requireOpen();
-    const FieldDef &def = t.defs[m_index];
-    if (def.type == FieldType::AutoInc)
-        throw EngineError(QObject::tr("The field %1 is numbered by the table and cannot be changed.").arg(def.name));
+    const FieldDef &def = assignableDef(t.defs[m_index]);
     bool ok = true;
     const QVariant v = engine::convertValue(value, def, &ok);
     if (!ok)
-        throw EngineError(QObject::tr("'%1' is not a valid %2 value for the field %3.")
-                              .arg(value.toString(), fieldTypeName(def.type), def.name));
+        throwInvalidValue(value.toString(), def);
     t.assign(m_index, v);
 }
 
