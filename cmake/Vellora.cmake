@@ -32,6 +32,12 @@ function(vellora_layer name)
   endif()
 endfunction()
 
+# Tests see no scanner of the machine (probing network backends takes
+# seconds): SANE reads this empty backend list unless a test points
+# SANE_CONFIG_DIR at its own.
+set(VELLORA_TEST_SANE_DIR ${CMAKE_BINARY_DIR}/tests/sane-none)
+file(WRITE ${VELLORA_TEST_SANE_DIR}/dll.conf "# no backends\n")
+
 # vellora_tests(LAYER LIBS...): every tests/<layer>/test_*.cpp is one Qt Test
 # executable registered with CTest, run offscreen against a copy of the built
 # program folder.
@@ -51,7 +57,7 @@ function(vellora_tests layer)
     add_test(NAME ${layer}.${base} COMMAND ${exe})
     set_tests_properties(${layer}.${base} PROPERTIES
       TIMEOUT ${T_TIMEOUT}
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELLORA_PROGRAM_DIR=${VELLORA_PROGRAM_DIR};VELLORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VELLORA_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures;VELLORA_TEST_RUN=1")
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELLORA_PROGRAM_DIR=${VELLORA_PROGRAM_DIR};VELLORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VELLORA_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures;VELLORA_TEST_RUN=1;SANE_CONFIG_DIR=${VELLORA_TEST_SANE_DIR}")
   endforeach()
 endfunction()
 
