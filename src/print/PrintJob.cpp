@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <limits>
 
 namespace vellora {
 
@@ -91,7 +92,14 @@ QString NumericTrackData(const QString &text, int n)
     return out;
 }
 
-std::optional<QString> TrackEncodingText(int track, const PrintSettings &settings, const CardFieldLookup &cardField)
+const EncodingProfile *JobEncodingProfile(const PrinterEncoding &encoding, const QString &driverName)
+{
+    if (encoding.profile)
+        return encoding.profile;
+    return MatchSupportedPrinter(driverName) >= 0 ? &EscapeTextProfile() : nullptr;
+}
+
+std::optional<QString> TrackSourceText(int track, const PrintSettings &settings, const CardFieldLookup &cardField)
 {
     if (track < 1 || track > 3 || !settings.stripeOn)
         return std::nullopt;
@@ -107,28 +115,24 @@ std::optional<QString> TrackEncodingText(int track, const PrintSettings &setting
             throw PrintError(QStringLiteral("Field '%1' not found.").arg(name));
         return *value;
     };
-    QString source;
     switch (t.source) {
     case TrackStaticText:
-        source = t.value;
-        break;
+        return t.value;
     case TrackLinkedField:
-        source = field(t.value);
-        break;
+        return field(t.value);
     case TrackSeparateField:
-        source = field(QStringLiteral("magstripe%1").arg(track));
-        break;
+        return field(QStringLiteral("magstripe%1").arg(track));
     default:
         return std::nullopt;
     }
-    switch (track) {
-    case 1:
-        return QStringLiteral("~1,MPC7,BPI210,%") + source.left(76) + u'?';
-    case 2:
-        return QStringLiteral("~2,MPC5,BPI75,;") + NumericTrackData(source, 37) + u'?';
-    default:
-        return QStringLiteral("~3,MPC5,BPI210,;") + NumericTrackData(source, 104) + u'?';
-    }
+}
+
+std::optional<QString> TrackEncodingText(int track, const PrintSettings &settings, const CardFieldLookup &cardField)
+{
+    const std::optional<QString> source = TrackSourceText(track, settings, cardField);
+    if (!source)
+        return std::nullopt;
+    return EscapeLine(track, track == 1 ? source->left(TrackCapacity[0]) : NumericTrackData(*source, TrackCapacity[track - 1]));
 }
 
 PrintJobResult RunPrintJob(const PrintJobRequest &request)
@@ -140,7 +144,12 @@ PrintJobResult RunPrintJob(const PrintJobRequest &request)
         return result;
     }
 
-    if (MatchSupportedPrinter(PrinterDriverName()) < 0) {
+    PrintDevice &device = CurrentPrinter();
+    const PrinterEncoding encoding = device.encoding();
+    const EncodingProfile *profile = JobEncodingProfile(encoding, PrinterDriverName());
+    if (!profile && !encoding.error.isEmpty())
+        throw PrintError(encoding.error);
+    if (!profile) {
         if (request.batchMode)
             throw PrintError(QString::fromLatin1(UnsupportedPrinterError));
         result.outcome = PrintJobOutcome::UnsupportedPrinter;
@@ -148,8 +157,30 @@ PrintJobResult RunPrintJob(const PrintJobRequest &request)
         return result;
     }
 
+    // The stripe first: a track field the card table lacks, or a track the
+    // printer's driver cannot take, stops the job before anything reaches
+    // the printer. A driver that reads the tracks from the job's options
+    // gets them there and nothing is drawn for it.
+    std::array<std::optional<QString>, 3> escape;
+    JobOptions stripeOptions;
+    if (profile->drawsEscapeText) {
+        for (int t = 1; t <= 3; ++t)
+            escape[t - 1] = TrackEncodingText(t, request.settings, request.cardField);
+    } else {
+        StripeTracks tracks;
+        for (int t = 1; t <= 3; ++t) {
+            tracks[t - 1] = TrackSourceText(t, request.settings, request.cardField);
+            if (t > 1 && tracks[t - 1])
+                tracks[t - 1] = NumericTrackData(*tracks[t - 1], std::numeric_limits<int>::max());
+        }
+        tracks = PrepareTracks(*profile, tracks);
+        const QString problem = StripeProblem(*profile, tracks, device.deviceName());
+        if (!problem.isEmpty())
+            throw PrintError(problem);
+        stripeOptions = StripeJobOptions(*profile, tracks, encoding.coercivity, encoding.ppd);
+    }
+
     HourglassCursor hourglass;
-    PrintDevice &device = CurrentPrinter();
     const QString title = request.documentTitle.isEmpty() ? QStringLiteral("Vellora-ID card") : request.documentTitle;
     result.closePreview = true;
 
@@ -160,24 +191,19 @@ PrintJobResult RunPrintJob(const PrintJobRequest &request)
         return result;
     }
 
-    // The stripe texts first: a track field the card table lacks stops the
-    // job before anything reaches the printer.
-    std::array<std::optional<QString>, 3> escape;
-    for (int t = 1; t <= 3; ++t)
-        escape[t - 1] = TrackEncodingText(t, request.settings, request.cardField);
-
     CardSideModel frontSide = request.front;
     frontSide.monochrome = request.settings.monoPrinter;
     Tprintlayoutcanvas &canvas = PrintLayoutCanvas();
     int pages = 0;
     int documents = 0;
     try {
+        device.setJobOptions(stripeOptions);
         device.beginDocument(title);
         device.setTransparentTextBackground();
         ComposeSide(canvas, frontSide, request.frontCanvasColour, request.frontBackground);
         RenderSideToDevice(canvas, device, request.mode);
 
-        if (request.settings.stripeOn) {
+        if (request.settings.stripeOn && profile->drawsEscapeText) {
             DeviceFont arial;
             arial.face = QStringLiteral("Arial");
             arial.pixelHeight = static_cast<int>(RoundHalfEven(std::int64_t(10) * device.dpiY(), 72));

@@ -89,6 +89,17 @@ OrientationResult SetPageOrientation(PrintDevice &device, PageOrientation orient
 // most n of them.
 QString NumericTrackData(const QString &text, int n);
 
+// The profile a job uses on a printer: the one chosen for it or recognised
+// from its driver, else the escape text when its driver name carries one of
+// the supported tokens; nullptr when it is not a supported card printer.
+const EncodingProfile *JobEncodingProfile(const PrinterEncoding &encoding, const QString &driverName);
+
+// The source text of track 1..3 (settings and the current card), or
+// nullopt when the track is not encoded (stripe or track off, unknown
+// source). Raises PrintError when a linked or separate track field does not
+// exist.
+std::optional<QString> TrackSourceText(int track, const PrintSettings &settings, const CardFieldLookup &cardField);
+
 // The escape line of track 1..3, or nullopt when the track is not drawn
 // (stripe or track off, unknown source). Raises PrintError when a linked or
 // separate track field does not exist.

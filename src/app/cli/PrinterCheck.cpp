@@ -4,6 +4,7 @@
 
 #include "devices/print/PrinterRegistry.h"
 #include "print/PrintJob.h"
+#include "print/PrinterProfiles.h"
 
 #include <QTextStream>
 
@@ -14,21 +15,17 @@ bool CurrentPrinterSupported(QString *driverName)
     const QString driver = PrinterDriverName();
     if (driverName)
         *driverName = driver;
-    return MatchSupportedPrinter(driver) >= 0;
+    return JobEncodingProfile(CurrentPrinter().encoding(), driver) != nullptr;
 }
 
 int ListPrinters(QTextStream &out)
 {
     for (const PrinterEntry &p : AvailablePrinters()) {
-        QString driver;
-        if (p.isVirtual) {
-            driver = TheVirtualCardPrinter().driverName();
-        } else {
-            driver = p.description;
-        }
-        const bool supported = MatchSupportedPrinter(driver) >= 0 || MatchSupportedPrinter(p.description) >= 0;
-        out << p.name << '\t' << (supported ? "card printer" : "not a supported card printer") << '\t'
-            << (p.description.isEmpty() ? driver : p.description) << (p.isVirtual ? "\t(default)" : "") << '\n';
+        const QString driver = p.isVirtual ? TheVirtualCardPrinter().driverName() : p.description;
+        const ListedPrinterEncoding listed = ListedPrinterProfile(p);
+        out << p.name << '\t' << (listed.profile ? "card printer" : "not a supported card printer") << '\t'
+            << (p.description.isEmpty() ? driver : p.description) << '\t' << "stripe: " << ProfileLabel(listed)
+            << (p.isVirtual ? "\t(default)" : "") << '\n';
     }
     out.flush();
     return kExitPrinted;

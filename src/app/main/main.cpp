@@ -3,6 +3,7 @@
 #include "app/shell/ErrorReport.h"
 #include "app/startup/AboutForm.h"
 #include "app/startup/Startup.h"
+#include "devices/print/QueueEncoding.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -59,6 +60,9 @@ int main(int argc, char **argv)
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // The operator's encoding choices per printer queue live in the program folder.
+    vellora::SetEncodingOverrideFile((options.appFolder.isEmpty() ? vellora::ProgramFileFolder() : options.appFolder) +
+                                     QString::fromLatin1(vellora::EncodingOverrideFileName));
     if (parser.isSet(listPrinters))
         return vellora::ListPrinters(out);
     if (parser.isSet(print)) {

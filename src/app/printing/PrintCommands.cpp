@@ -2,6 +2,7 @@
 
 #include "app/mainwindow/TForm1.h"
 #include "devices/print/PrinterRegistry.h"
+#include "devices/print/QueueEncoding.h"
 #include "engine/Table.h"
 #include "layout/file/LayoutFile.h"
 #include "print/PrinterChoice.h"
@@ -209,6 +210,7 @@ void InstallPrintCommands(TForm1 &main, TPrintPreview *preview, Tbatchprint *bat
     VirtualCardPrinterSettings printer = TheVirtualCardPrinter().settings();
     printer.outputFolder = main.appFolder() + QStringLiteral("printed/");
     TheVirtualCardPrinter().setSettings(printer);
+    SetEncodingOverrideFile(main.appFolder() + QString::fromLatin1(EncodingOverrideFileName));
 
     // The main window commits the card and hides the placeholders around
     // these (PreviewCard, PrintCard, Batch Print).

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cups/cups.h>
+#include <utility>
 
 namespace vellora {
 
@@ -61,6 +62,8 @@ CupsPrintDevice::~CupsPrintDevice()
 }
 
 QString CupsPrintDevice::driverName() const { return CupsMakeAndModel(m_queue); }
+
+PrinterEncoding CupsPrintDevice::encoding() const { return ResolveQueueEncoding(m_queue); }
 
 OrientationResult CupsPrintDevice::setOrientation(PageOrientation orientation)
 {
@@ -128,6 +131,9 @@ void CupsPrintDevice::endDocument()
     const QByteArray media = QStringLiteral("Custom.%1x%2").arg(qRound(points.width())).arg(qRound(points.height())).toLatin1();
     cups_option_t *options = nullptr;
     int count = cupsAddOption("media", media.constData(), 0, &options);
+    const JobOptions jobOptions = std::exchange(m_jobOptions, {});
+    for (const auto &[name, value] : jobOptions)
+        count = cupsAddOption(name.constData(), value.constData(), count, &options);
     const QByteArray queue = m_queue.toUtf8();
     const QByteArray file = QFile::encodeName(spool->fileName());
     const QByteArray title = m_title.toUtf8();
@@ -147,6 +153,7 @@ void CupsPrintDevice::abortDocument()
     if (m_painter.isActive())
         m_painter.end();
     m_spool.reset();  // the drawn pages go with the file
+    m_jobOptions.clear();
 }
 
 int CupsPrintDevice::dpiX() const { return m_printer->resolution(); }

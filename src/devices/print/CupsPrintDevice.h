@@ -41,6 +41,9 @@ public:
     void textOut(QPoint topLeft, const QString &text) override;
     void drawTextInBox(const QRect &box, const QString &text, int flags) override;
     void stretchBitmap(const QRect &destination, const QImage &bitmap) override;
+    PrinterEncoding encoding() const override;
+    // Go with the next document handed to the queue, then are dropped.
+    void setJobOptions(const JobOptions &options) override { m_jobOptions = options; }
 
 private:
     void requireDocument(const char *operation) const;
@@ -54,6 +57,7 @@ private:
     std::unique_ptr<QTemporaryFile> m_spool;
     QString m_title;
     int m_lastJobId = 0;
+    JobOptions m_jobOptions;
 };
 
 }  // namespace vellora

@@ -2,6 +2,8 @@
 // The print device: the short list of operations a print job needs from a
 // printer. Coordinates are device pixels with the origin at the page's
 // top-left corner; a page is one card side.
+#include "devices/print/QueueEncoding.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -91,6 +93,18 @@ public:
     virtual void drawTextInBox(const QRect &box, const QString &text, int flags) = 0;
     // The whole bitmap stretched onto the rectangle, a plain copy.
     virtual void stretchBitmap(const QRect &destination, const QImage &bitmap) = 0;
+
+    // How the magnetic stripe reaches this printer's driver: the profile
+    // chosen for it or recognised from its driver; none by default (the
+    // print job then decides by the driver name).
+    virtual PrinterEncoding encoding() const { return {}; }
+    // Options handed to the driver with the next document; raises
+    // PrintError on a printer that takes no job options.
+    virtual void setJobOptions(const JobOptions &options)
+    {
+        if (!options.isEmpty())
+            throw PrintError(QStringLiteral("The printer \"%1\" takes no job options.").arg(deviceName()));
+    }
 };
 
 // Shared by the devices: the Qt text flags for TextBoxFlag.
