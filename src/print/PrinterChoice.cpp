@@ -2,18 +2,153 @@
 
 #include "devices/print/PrinterRegistry.h"
 #include "lang/CommonDialogs.h"
+#include "lang/LanguageTable.h"
+#include "lang/MessageDialog.h"
+#include "print/PrinterProfiles.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
+#include <memory>
+#include <optional>
 
 namespace vellora {
 
 namespace {
+
+// A text of the printer setup dialog's stripe group from the language
+// table, with the English one while no language is loaded.
+QString stripeText(const QString &control, const QString &suffix, const char *english)
+{
+    const QString text = LangText(QStringLiteral("FORM:PrinterSetupDialog1-OWNER:PrinterSetupDialog1-CONTROL:") +
+                                  control + suffix);
+    return text.isEmpty() ? QString::fromUtf8(english) : text;
+}
+
+// The per-queue choice of encoding profile and coercivity, kept in the
+// program folder's printers.cfg. Only CUPS queues have one.
+class StripeChoice {
+public:
+    StripeChoice(QDialog &dialog, QVBoxLayout *layout)
+    {
+        m_group = new QGroupBox(stripeText(QStringLiteral("StripeGroup"), QStringLiteral("-CAPTION"), "Magnetic stripe"),
+                                &dialog);
+        m_group->setObjectName(QStringLiteral("StripeGroup"));
+        auto *form = new QFormLayout(m_group);
+        m_profile = new QComboBox(m_group);
+        m_profile->setObjectName(QStringLiteral("EncodingProfile"));
+        m_profile->setProperty("translate", false);
+        m_profile->addItem(stripeText(QStringLiteral("EncodingProfile"), QStringLiteral("-ITEM0"), "Automatic"),
+                           QString::fromLatin1(AutomaticProfileKey));
+        for (const EncodingProfile &p : EncodingProfiles())
+            m_profile->addItem(p.drawsEscapeText ? stripeText(QStringLiteral("EncodingProfile"), QStringLiteral("-ITEM1"),
+                                                              "Escape text on the page")
+                                                 : p.name,
+                               p.key);
+        m_coercivity = new QComboBox(m_group);
+        m_coercivity->setObjectName(QStringLiteral("Coercivity"));
+        m_coercivity->setProperty("translate", false);
+        m_coercivity->addItem(stripeText(QStringLiteral("Coercivity"), QStringLiteral("-ITEM0"), "Driver default"),
+                              CoercivityKey(Coercivity::Default));
+        m_coercivity->addItem(stripeText(QStringLiteral("Coercivity"), QStringLiteral("-ITEM1"), "Low"),
+                              CoercivityKey(Coercivity::Low));
+        m_coercivity->addItem(stripeText(QStringLiteral("Coercivity"), QStringLiteral("-ITEM2"), "High"),
+                              CoercivityKey(Coercivity::High));
+        auto addRow = [&](const QString &name, const char *english, const char *hint, QComboBox *box) {
+            auto *label = new QLabel(stripeText(name, QStringLiteral("-CAPTION"), english), m_group);
+            label->setObjectName(name);
+            label->setBuddy(box);
+            box->setAccessibleName(label->text().remove(u'&'));
+            box->setToolTip(stripeText(box->objectName(), QStringLiteral("-HINT"), hint));
+            box->setAccessibleDescription(box->toolTip());
+            form->addRow(label, box);
+        };
+        addRow(QStringLiteral("ProfileLabel"), "&Encoding profile:",
+               "How the stripe data reaches this printer's driver; Automatic takes the one recognised from the driver",
+               m_profile);
+        addRow(QStringLiteral("CoercivityLabel"), "&Coercivity:", "The stripe's coercivity, where the driver sets it",
+               m_coercivity);
+        m_recognised = new QLabel(m_group);
+        m_recognised->setObjectName(QStringLiteral("RecognisedProfile"));
+        m_recognised->setProperty("translate", false);
+        m_recognised->setWordWrap(true);
+        form->addRow(m_recognised);
+        layout->addWidget(m_group);
+        QObject::connect(m_profile, &QComboBox::currentIndexChanged, m_group, [this] { updateCoercivity(); });
+    }
+
+    // Shows the choice of the queue (empty name or the virtual printer: none).
+    void showQueue(const PrinterEntry *printer)
+    {
+        m_queue = printer && !printer->isVirtual ? printer->name : QString();
+        m_group->setEnabled(!m_queue.isEmpty());
+        m_listed = printer ? ListedPrinterProfile(*printer) : ListedPrinterEncoding{};
+        const std::optional<EncodingOverride> choice =
+            m_queue.isEmpty() ? std::nullopt : EncodingOverrideFor(m_queue);
+        m_profile->setCurrentIndex(qMax(0, m_profile->findData(choice ? choice->profileKey : QString::fromLatin1(AutomaticProfileKey))));
+        m_coercivity->setCurrentIndex(qMax(0, m_coercivity->findData(CoercivityKey(choice ? choice->coercivity : Coercivity::Default))));
+        PrinterEncoding recognised = m_listed.encoding;
+        if (recognised.chosen)  // what Automatic would give
+            recognised = m_queue.isEmpty() ? PrinterEncoding{} : recognisedOnly(m_queue);
+        m_recognisedProfile = recognised.profile;
+        const QString found = recognised.profile ? recognised.profile->name
+                              : !recognised.error.isEmpty() ? recognised.error
+                                                            : stripeText(QStringLiteral("RecognisedProfile"),
+                                                                         QStringLiteral("-NONE"), "none");
+        m_recognised->setText(m_queue.isEmpty() ? QString()
+                                                : stripeText(QStringLiteral("RecognisedProfile"), QStringLiteral("-CAPTION"),
+                                                             "Recognised from the driver: %1")
+                                                      .arg(found));
+        m_recognised->setAccessibleName(m_recognised->text());
+        updateCoercivity();
+    }
+
+    // Keeps the shown choice for the queue; raises PrintError when the file
+    // cannot be written.
+    void store() const
+    {
+        if (m_queue.isEmpty())
+            return;
+        const EncodingOverride choice{m_profile->currentData().toString(),
+                                      CoercivityFromKey(m_coercivity->currentData().toString())};
+        const bool automatic =
+            choice.profileKey == QLatin1String(AutomaticProfileKey) && choice.coercivity == Coercivity::Default;
+        if (EncodingOverrideFor(m_queue).value_or(EncodingOverride{QString::fromLatin1(AutomaticProfileKey)}) == choice)
+            return;
+        StoreEncodingOverride(m_queue, automatic ? std::nullopt : std::optional<EncodingOverride>(choice));
+    }
+
+private:
+    static PrinterEncoding recognisedOnly(const QString &queue)
+    {
+        PrinterEncoding e;
+        if (const std::optional<QByteArray> text = QueuePpd(queue, &e.error)) {
+            e.ppd = ParsePpd(*text);
+            e.profile = RecogniseEncodingProfile(e.ppd);
+        }
+        return e;
+    }
+
+    void updateCoercivity()
+    {
+        const QString key = m_profile->currentData().toString();
+        const EncodingProfile *p = key == QLatin1String(AutomaticProfileKey) ? m_recognisedProfile : EncodingProfileByKey(key);
+        m_coercivity->setEnabled(p && p->hasCoercivity);
+    }
+
+    QGroupBox *m_group = nullptr;
+    QComboBox *m_profile = nullptr;
+    QComboBox *m_coercivity = nullptr;
+    QLabel *m_recognised = nullptr;
+    QString m_queue;
+    ListedPrinterEncoding m_listed;
+    const EncodingProfile *m_recognisedProfile = nullptr;
+};
 
 bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
 {
@@ -35,7 +170,9 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
     list->setObjectName(QStringLiteral("PrinterList"));
     const QList<PrinterEntry> printers = AvailablePrinters();
     for (const PrinterEntry &p : printers) {
-        auto *row = new QListWidgetItem(p.description.isEmpty() ? p.name : p.name + QStringLiteral(" \u2014 ") + p.description, list);
+        QString text = p.description.isEmpty() ? p.name : p.name + QStringLiteral(" \u2014 ") + p.description;
+        text += QStringLiteral(" [") + ProfileLabel(ListedPrinterProfile(p)) + u']';
+        auto *row = new QListWidgetItem(text, list);
         row->setData(Qt::UserRole, p.name);
         if (p.name == CurrentPrinterName())
             list->setCurrentItem(row);
@@ -59,6 +196,21 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
     QObject::connect(list, &QListWidget::currentItemChanged, &dialog, updateResolution);
     updateResolution();
 
+    std::unique_ptr<StripeChoice> stripe;
+    if (kind == CommonDialogKind::PrinterSetup) {
+        stripe = std::make_unique<StripeChoice>(dialog, layout);
+        auto showStripe = [&] {
+            const QListWidgetItem *row = list->currentItem();
+            const PrinterEntry *shown = nullptr;
+            for (const PrinterEntry &p : printers)
+                if (row && p.name == row->data(Qt::UserRole).toString())
+                    shown = &p;
+            stripe->showQueue(shown);
+        };
+        QObject::connect(list, &QListWidget::currentItemChanged, &dialog, showStripe);
+        showStripe();
+    }
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -72,6 +224,14 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
         VirtualCardPrinterSettings settings = TheVirtualCardPrinter().settings();
         settings.dpi = resolution->currentData().toInt();
         TheVirtualCardPrinter().setSettings(settings);
+    }
+    if (stripe) {
+        try {
+            stripe->store();
+        } catch (const PrintError &e) {
+            PlainMessage(title, e.message(), PlainIcon::Error);
+            return false;
+        }
     }
     return SelectPrinter(name);
 }
