@@ -170,9 +170,12 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
     list->setObjectName(QStringLiteral("PrinterList"));
     const QList<PrinterEntry> printers = AvailablePrinters();
     for (const PrinterEntry &p : printers) {
-        QString text = p.description.isEmpty() ? p.name : p.name + QStringLiteral(" \u2014 ") + p.description;
-        text += QStringLiteral(" [") + ProfileLabel(ListedPrinterProfile(p)) + u']';
+        // The stripe encoding right after the name, where a narrow list still shows it.
+        QString text = p.name + QStringLiteral(" [") + ProfileLabel(ListedPrinterProfile(p)) + u']';
+        if (!p.description.isEmpty())
+            text += QStringLiteral(" \u2014 ") + p.description;
         auto *row = new QListWidgetItem(text, list);
+        row->setToolTip(text);
         row->setData(Qt::UserRole, p.name);
         if (p.name == CurrentPrinterName())
             list->setCurrentItem(row);

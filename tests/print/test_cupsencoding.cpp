@@ -392,6 +392,33 @@ private slots:
         StoreEncodingOverride("UnknownCardTest", std::nullopt);
     }
 
+    void commandLineListsTheProfiles()
+    {
+        const QString program = QDir(qEnvironmentVariable("VELLORA_PROGRAM_DIR")).filePath("vellora-id");
+        if (!QFile::exists(program))
+            QSKIP("the assembled program folder is missing (VELLORA_PROGRAM_DIR)");
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QFile choices(folder.filePath("printers.cfg"));
+        QVERIFY(choices.open(QIODevice::WriteOnly));
+        choices.write("UnknownCardTest\tfargo\thigh\n");
+        choices.close();
+        int code = -1;
+        const QString out = run(program, {"--list-printers", "--folder", folder.path()}, &code);
+        QCOMPARE(code, 0);
+        QHash<QString, QStringList> lines;
+        for (const QString &line : out.split('\n'))
+            lines.insert(line.section('\t', 0, 0), line.split('\t'));
+        QCOMPARE(lines.value("TangoTest").value(1), QString("card printer"));
+        QCOMPARE(lines.value("TangoTest").value(3), QString("stripe: Gutenprint card printer"));
+        QCOMPARE(lines.value("UltraTest").value(3), QString("stripe: Magicard (rastertoultra)"));
+        QCOMPARE(lines.value("VelloraCardTest").value(3), QString("stripe: escape text"));
+        QCOMPARE(lines.value("UnknownCardTest").value(1), QString("card printer"));
+        QCOMPARE(lines.value("UnknownCardTest").value(3), QString("stripe: HID Fargo (chosen)"));
+        QCOMPARE(lines.value("VelloraPlainTest").value(1), QString("not a supported card printer"));
+        QCOMPARE(lines.value("VelloraPlainTest").value(3), QString("stripe: no stripe encoding"));
+    }
+
     void queueRemovedBeforeTheJob()
     {
         addRecordingQueue("GoneTest", "rastertoultra", {});
