@@ -9,11 +9,20 @@
 #include "devices/print/QueueEncoding.h"
 #include "lang/LanguageTable.h"
 #include "print/PrintJob.h"
+#include "print/PrinterChoice.h"
 #include "print/PrinterProfiles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedMessages.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <unistd.h>
@@ -390,6 +399,71 @@ private slots:
         QCOMPARE(options.value("Track2Data"), QString("1"));
         QVERIFY(!options.contains("GMagCoercivity"));
         StoreEncodingOverride("UnknownCardTest", std::nullopt);
+    }
+
+    void printerSetupKeepsTheOperatorsChoicePerQueue()
+    {
+        // Answers the real dialog once it is up: picks the queue, sets the
+        // profile and the coercivity, and presses OK.
+        auto answer = [](const QString &queue, const QString &profile, const QString &coercivity,
+                         QStringList *seen) {
+            QTimer::singleShot(0, [=] {
+                QDialog *dialog = nullptr;
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (w->objectName() == "PrinterSetupDialog1" && w->isVisible())
+                        dialog = qobject_cast<QDialog *>(w);
+                if (!dialog)
+                    return;
+                auto *list = dialog->findChild<QListWidget *>("PrinterList");
+                auto *group = dialog->findChild<QGroupBox *>("StripeGroup");
+                auto *profiles = dialog->findChild<QComboBox *>("EncodingProfile");
+                auto *coercivities = dialog->findChild<QComboBox *>("Coercivity");
+                if (!list || !group || !profiles || !coercivities) {
+                    dialog->reject();
+                    return;
+                }
+                for (int i = 0; i < list->count(); ++i) {
+                    list->setCurrentRow(i);
+                    const QString name = list->item(i)->data(Qt::UserRole).toString();
+                    *seen << name + (group->isEnabled() ? " enabled: " : " disabled: ") + list->item(i)->text();
+                }
+                for (int i = 0; i < list->count(); ++i)
+                    if (list->item(i)->data(Qt::UserRole).toString() == queue)
+                        list->setCurrentRow(i);
+                profiles->setCurrentIndex(profiles->findData(profile));
+                *seen << "coercivity " + QString(coercivities->isEnabled() ? "enabled" : "disabled");
+                coercivities->setCurrentIndex(coercivities->findData(coercivity));
+                *seen << "names " + profiles->accessibleName() + "|" + coercivities->accessibleName();
+                dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            });
+        };
+        QStringList seen;
+        answer("UnknownCardTest", "fargo", "high", &seen);
+        QVERIFY(ShowPrinterSetupDialog(nullptr));
+        QCOMPARE(CurrentPrinterName(), QString("UnknownCardTest"));
+        QCOMPARE(EncodingOverrideFor("UnknownCardTest"), std::optional<EncodingOverride>({"fargo", Coercivity::High}));
+        QVERIFY2(seen.filter(QRegularExpression("^Vellora Virtual Card Printer disabled: .*\\[escape text\\]")).size() == 1,
+                 qPrintable(seen.join('\n')));
+        for (const char *row : {"TangoTest enabled: TangoTest [Gutenprint card printer] \u2014 TangoTest",
+                                "UltraTest enabled: UltraTest [Magicard (rastertoultra)] \u2014 UltraTest",
+                                "EvolisTest enabled: EvolisTest [Evolis] \u2014 EvolisTest",
+                                "FargoTest enabled: FargoTest [HID Fargo] \u2014 FargoTest",
+                                "VelloraCardTest enabled: VelloraCardTest [escape text] \u2014 Card printer test queue"})
+            QVERIFY2(seen.contains(QString::fromUtf8(row)), row);
+        QVERIFY2(seen.contains("UnknownCardTest enabled: UnknownCardTest [no stripe encoding] \u2014 UnknownCardTest"),
+                 qPrintable(seen.join('\n')));
+        QVERIFY2(seen.contains("coercivity enabled"), qPrintable(seen.join('\n')));
+        QVERIFY2(seen.contains("names Encoding profile:|Coercivity:"), qPrintable(seen.join('\n')));
+
+        // Back to Automatic with the driver's own coercivity: the choice is
+        // dropped, and the queue is again not a supported card printer.
+        seen.clear();
+        answer("UnknownCardTest", "auto", "", &seen);
+        QVERIFY(ShowPrinterSetupDialog(nullptr));
+        QVERIFY2(seen.contains("UnknownCardTest enabled: UnknownCardTest [HID Fargo (chosen)] \u2014 UnknownCardTest"),
+                 qPrintable(seen.join('\n')));
+        QVERIFY2(seen.contains("coercivity disabled"), qPrintable(seen.join('\n')));
+        QVERIFY(!EncodingOverrideFor("UnknownCardTest"));
     }
 
     void commandLineListsTheProfiles()
