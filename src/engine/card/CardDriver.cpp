@@ -112,7 +112,9 @@ private:
     Statement m_range, m_point;
     std::vector<Statement> m_statements;  // insert, update, delete
     Statement m_counterGet, m_counterSet, m_maxRowid;
-    QString m_selectList;
+    QString m_selectList;   // the columns, quoted
+    QString m_table;        // the rows table, quoted
+    QString m_rowid;        // the row id's name
     QSet<int> m_reserved;   // AutoInc fields this storage handed numbers out for
 
     // Rows handed out by readRows() stay here too, in two pools used in
@@ -188,51 +190,32 @@ void CardStorage::readSchema()
         if (sqlite3_step(st.get()) != SQLITE_ROW || sqlite3_column_int(st.get(), 0) != kApplicationId)
             throw EngineError(QObject::tr("The file %1 is not a card table of this program.").arg(m_display));
     }
-    QList<FieldDef> fields;
     {
-        Statement st(m_db, QStringLiteral("SELECT name, type, size FROM engine_fields ORDER BY position"),
-                     m_display);
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            FieldDef d;
-            d.name = st.column(0, FieldType::String).toString();
-            const auto t = fieldTypeFromName(st.column(1, FieldType::String).toString());
-            if (!t)
-                throw EngineError(QObject::tr("The table file %1 is damaged (unknown field type).").arg(m_display));
-            d.type = *t;
-            d.size = sqlite3_column_int(st.get(), 2);
-            fields.append(d);
-        }
-        if (rc != SQLITE_DONE)
+        Statement st(m_db, QStringLiteral("PRAGMA user_version"), m_display);
+        if (sqlite3_step(st.get()) != SQLITE_ROW)
             fail();
+        const int version = sqlite3_column_int(st.get(), 0);
+        if (version > kFormatVersion)
+            throw EngineError(QObject::tr("The card table %1 was written by a newer version of this program "
+                                          "and cannot be opened here.")
+                                  .arg(m_display));
+        if (version != kFormatVersion)
+            throw EngineError(QObject::tr("The table file %1 is damaged (unknown format %2).")
+                                  .arg(m_display)
+                                  .arg(version));
     }
-    QList<IndexDef> indexes;
-    {
-        Statement st(m_db,
-                     QStringLiteral("SELECT name, fields, is_primary, is_unique FROM engine_indexes "
-                                    "ORDER BY position"),
-                     m_display);
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            IndexDef ix;
-            ix.name = st.column(0, FieldType::String).toString();
-            ix.fields = st.column(1, FieldType::String).toString().split(QLatin1Char('\n'));
-            ix.primary = sqlite3_column_int(st.get(), 2) != 0;
-            ix.unique = sqlite3_column_int(st.get(), 3) != 0;
-            indexes.append(ix);
-        }
-        if (rc != SQLITE_DONE)
-            fail();
-    }
-    m_schema = makeSchema(fields, indexes, m_display);
+    m_schema = readSchemaTables(m_db, m_display);
+    // The side tables must describe the table that is there.
+    Statement st(m_db, QStringLiteral("SELECT ") + m_schema.columnList() + QStringLiteral(" FROM ")
+                     + quoteName(m_schema.table) + QStringLiteral(" LIMIT 0"),
+                 m_display);
 }
 
 void CardStorage::prepare()
 {
-    QStringList cols;
-    for (int i = 0; i < m_schema.fields.size(); ++i)
-        cols.append(columnName(i));
-    m_selectList = cols.join(QStringLiteral(", "));
+    m_table = quoteName(m_schema.table);
+    m_rowid = m_schema.rowid;
+    m_selectList = m_schema.columnList();
     m_read.clear();
     for (const FieldDef &f : m_schema.fields) {
         const ValueClass c = valueClass(f.type);
@@ -240,32 +223,37 @@ void CardStorage::prepare()
     }
     m_pool[0].clear();
     m_pool[1].clear();
-    m_range = Statement(m_db,
-                        QStringLiteral("SELECT rowid, %1 FROM rows WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid")
-                            .arg(m_selectList),
-                        m_display);
-    m_point = Statement(m_db, QStringLiteral("SELECT rowid, %1 FROM rows WHERE rowid = ?1").arg(m_selectList),
-                        m_display);
+    // Names are pasted in rather than substituted with arg(), so that a
+    // "%1" in a field name stays as it is.
+    const QString select = QStringLiteral("SELECT ") + m_rowid + QStringLiteral(", ") + m_selectList
+        + QStringLiteral(" FROM ") + m_table + QStringLiteral(" WHERE ") + m_rowid;
+    m_range = Statement(m_db, select + QStringLiteral(" BETWEEN ?1 AND ?2 ORDER BY ") + m_rowid, m_display);
+    m_point = Statement(m_db, select + QStringLiteral(" = ?1"), m_display);
     QStringList params, sets;
     for (int i = 0; i < m_schema.fields.size(); ++i) {
-        params.append(QStringLiteral("?%1").arg(i + 1));
-        sets.append(QStringLiteral("%1 = ?%2").arg(columnName(i)).arg(i + 1));
+        params.append(QStringLiteral("?") + QString::number(i + 1));
+        sets.append(m_schema.column(i) + QStringLiteral(" = ?") + QString::number(i + 1));
     }
     m_statements.clear();
     m_statements.emplace_back(m_db,
-                              QStringLiteral("INSERT INTO rows (%1) VALUES (%2)")
-                                  .arg(m_selectList, params.join(QStringLiteral(", "))),
+                              QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" (") + m_selectList
+                                  + QStringLiteral(") VALUES (") + params.join(QStringLiteral(", "))
+                                  + QLatin1Char(')'),
                               m_display);
     m_statements.emplace_back(m_db,
-                              QStringLiteral("UPDATE rows SET %1 WHERE rowid = ?%2")
-                                  .arg(sets.join(QStringLiteral(", ")))
-                                  .arg(m_schema.fields.size() + 1),
+                              QStringLiteral("UPDATE ") + m_table + QStringLiteral(" SET ")
+                                  + sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + m_rowid
+                                  + QStringLiteral(" = ?") + QString::number(m_schema.fields.size() + 1),
                               m_display);
-    m_statements.emplace_back(m_db, QStringLiteral("DELETE FROM rows WHERE rowid = ?1"), m_display);
+    m_statements.emplace_back(m_db,
+                              QStringLiteral("DELETE FROM ") + m_table + QStringLiteral(" WHERE ") + m_rowid
+                                  + QStringLiteral(" = ?1"),
+                              m_display);
     m_counterGet = Statement(m_db, QStringLiteral("SELECT last FROM engine_counters WHERE field = ?1"), m_display);
     m_counterSet = Statement(m_db, QStringLiteral("INSERT OR REPLACE INTO engine_counters VALUES (?1, ?2)"),
                              m_display);
-    m_maxRowid = Statement(m_db, QStringLiteral("SELECT max(rowid) FROM rows"), m_display);
+    m_maxRowid = Statement(m_db, QStringLiteral("SELECT max(") + m_rowid + QStringLiteral(") FROM ") + m_table,
+                           m_display);
 }
 
 RowValues *CardStorage::pooledRow(int k)
@@ -384,14 +372,17 @@ RowValues CardStorage::rowFrom(const Statement &st, int firstColumn) const
 
 std::vector<qint64> CardStorage::rowIds()
 {
-    QString order = QStringLiteral("rowid");
+    QString order = m_rowid;
     if (m_schema.idKeyField < 0 && !m_schema.primaryFields.isEmpty()) {
         QStringList cols;
         for (int p : m_schema.primaryFields)
-            cols.append(columnName(p));
-        order = cols.join(QStringLiteral(", ")) + QStringLiteral(", rowid");
+            cols.append(m_schema.column(p));
+        order = cols.join(QStringLiteral(", ")) + QStringLiteral(", ") + m_rowid;
     }
-    Statement st(m_db, QStringLiteral("SELECT rowid FROM rows ORDER BY %1").arg(order), m_display);
+    Statement st(m_db,
+                 QStringLiteral("SELECT ") + m_rowid + QStringLiteral(" FROM ") + m_table
+                     + QStringLiteral(" ORDER BY ") + order,
+                 m_display);
     std::vector<qint64> ids;
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
@@ -461,8 +452,11 @@ std::optional<qint64> CardStorage::findKey(const RowValues &keyValues)
         return std::nullopt;
     QStringList conds;
     for (int i = 0; i < m_schema.primaryFields.size(); ++i)
-        conds.append(QStringLiteral("%1 IS ?%2").arg(columnName(m_schema.primaryFields[i])).arg(i + 1));
-    Statement st(m_db, QStringLiteral("SELECT rowid FROM rows WHERE %1 LIMIT 1").arg(conds.join(QStringLiteral(" AND "))),
+        conds.append(m_schema.column(m_schema.primaryFields[i]) + QStringLiteral(" IS ?")
+                     + QString::number(i + 1));
+    Statement st(m_db,
+                 QStringLiteral("SELECT ") + m_rowid + QStringLiteral(" FROM ") + m_table + QStringLiteral(" WHERE ")
+                     + conds.join(QStringLiteral(" AND ")) + QStringLiteral(" LIMIT 1"),
                  m_display);
     for (int i = 0; i < m_schema.primaryFields.size(); ++i)
         st.bind(i + 1, keyValues.value(i), m_schema.fields[m_schema.primaryFields[i]].type);
@@ -542,16 +536,19 @@ void CardStorage::storeCounter(int field, qint64 last)
 void CardStorage::throwConstraint()
 {
     const QString detail = QString::fromUtf8(sqlite3_errmsg(m_db));
-    // "UNIQUE constraint failed: rows.c1, rows.c2": name the fields.
+    // "UNIQUE constraint failed: cardset1.Last_name, cardset1.First_name":
+    // name the fields.
     QStringList names;
     const int colon = detail.indexOf(QLatin1Char(':'));
+    const QString prefix = m_schema.table + QLatin1Char('.');
     if (colon >= 0) {
-        for (QString part : detail.mid(colon + 1).split(QLatin1Char(','))) {
+        for (QString part : detail.mid(colon + 1).split(QStringLiteral(", "))) {
             part = part.trimmed();
-            if (part.startsWith(QLatin1String("rows.c"))) {
-                const int i = part.mid(6).toInt();
-                if (i >= 0 && i < m_schema.fields.size())
-                    names.append(m_schema.fields[i].name);
+            if (part.startsWith(prefix)) {
+                const QString name = part.mid(prefix.size());
+                for (const FieldDef &f : m_schema.fields)
+                    if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+                        names.append(f.name);
             }
         }
     }
@@ -613,7 +610,7 @@ void CardStorage::emptyTable()
 {
     exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        exec(QStringLiteral("DELETE FROM rows"));
+        exec(QStringLiteral("DELETE FROM ") + m_table);
         exec(QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -631,7 +628,7 @@ void CardStorage::changeField(int index, const FieldDef &def)
         for (QString &f : ix.fields)
             if (f.compare(oldName, Qt::CaseInsensitive) == 0)
                 f = def.name;
-    const CardSchema schema = makeSchema(fields, indexes, m_display);
+    const CardSchema schema = makeSchema(fields, indexes, m_schema.table, m_display);
     const bool keyField = schema.primaryFields.contains(index);
 
     m_statements.clear();
@@ -642,13 +639,19 @@ void CardStorage::changeField(int index, const FieldDef &def)
     m_maxRowid = Statement();
     exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        createRowsTable(m_db, schema, QStringLiteral("rows_new"), m_display);
+        const QString scratch = schema.table + QStringLiteral("_new");
+        createRowsTable(m_db, schema, scratch, m_display);
         QStringList params;
         for (int i = 0; i < fields.size(); ++i)
-            params.append(QStringLiteral("?%1").arg(i + 1));
-        Statement ins(m_db, QStringLiteral("INSERT INTO rows_new VALUES (%1)").arg(params.join(QLatin1Char(','))),
+            params.append(QStringLiteral("?") + QString::number(i + 1));
+        Statement ins(m_db,
+                      QStringLiteral("INSERT INTO ") + quoteName(scratch) + QStringLiteral(" VALUES (")
+                          + params.join(QLatin1Char(',')) + QLatin1Char(')'),
                       m_display);
-        Statement sel(m_db, QStringLiteral("SELECT %1 FROM rows ORDER BY rowid").arg(m_selectList), m_display);
+        Statement sel(m_db,
+                      QStringLiteral("SELECT ") + m_selectList + QStringLiteral(" FROM ") + m_table
+                          + QStringLiteral(" ORDER BY ") + m_rowid,
+                      m_display);
         qint64 highest = 0;
         int rc;
         while ((rc = sqlite3_step(sel.get())) == SQLITE_ROW) {
@@ -686,9 +689,9 @@ void CardStorage::changeField(int index, const FieldDef &def)
             fail();
         ins = Statement();
         sel = Statement();
-        exec(QStringLiteral("DROP TABLE rows"));
-        exec(QStringLiteral("ALTER TABLE rows_new RENAME TO rows"));
-        createIndexes(m_db, schema, QStringLiteral("rows"), m_display);
+        exec(QStringLiteral("DROP TABLE ") + m_table);
+        exec(QStringLiteral("ALTER TABLE ") + quoteName(scratch) + QStringLiteral(" RENAME TO ") + m_table);
+        createIndexes(m_db, schema, m_display);
         writeSchemaTables(m_db, schema, m_display);
         if (def.type == FieldType::AutoInc)
             setCounter(m_db, index, std::max(highest, counter(m_db, index, m_display)), m_display);
@@ -735,6 +738,8 @@ std::unique_ptr<TableStorage> CardDriver::open(const TableLocation &where, bool 
             convertParadoxTable(path, *lock, display);
         else
             throw EngineError(QObject::tr("The table file %1 is damaged or is not a card table.").arg(display));
+    } else if (isOldCardTable(head)) {
+        convertOldCardTable(path, *lock, display);
     }
     auto storage = std::make_unique<CardStorage>(path, display, std::move(lock));
     storage->openDatabase();
@@ -745,7 +750,7 @@ void CardDriver::create(const TableLocation &where, const QList<FieldDef> &field
                         const QList<IndexDef> &indexes)
 {
     const QString display = QDir::toNativeSeparators(where.filePath);
-    const CardSchema schema = makeSchema(fields, indexes, display);
+    const CardSchema schema = makeSchema(fields, indexes, tableNameFor(where.filePath), display);
     std::function<void(sqlite3 *)> fill = [&](sqlite3 *db) {
         for (int i = 0; i < schema.fields.size(); ++i)
             if (schema.fields[i].type == FieldType::AutoInc)

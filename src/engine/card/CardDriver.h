@@ -1,6 +1,8 @@
 // The driver of our own card tables: "*.DB" files that are SQLite
-// databases holding one table each. Legacy Paradox files found under such a
-// name are converted on open (LegacyConversion.h).
+// databases holding one table each, named after the file, with a column per
+// field (SqliteFile.h). Legacy Paradox files found under such a name, and
+// card tables of an earlier format, are converted on open
+// (LegacyConversion.h).
 #pragma once
 
 #include "engine/Driver.h"

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace vellora::engine {
 
@@ -71,6 +72,29 @@ bool copyDurably(const QString &from, const QString &to)
     return syncPath(to);
 }
 
+// Copies files into a new folder "legacy-<yyyyMMdd-HHmmss>" beside path
+// and returns it; throws EngineError(failure(reason)) leaving nothing.
+QString keepOriginals(const QString &path, const QStringList &files,
+                      const std::function<QString(const QString &)> &failure)
+{
+    const QFileInfo fi(path);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString legacy = fi.absolutePath() + QStringLiteral("/legacy-") + stamp;
+    for (int k = 2; QFileInfo::exists(legacy); ++k)
+        legacy = fi.absolutePath() + QStringLiteral("/legacy-") + stamp + QStringLiteral("-%1").arg(k);
+    if (!QDir().mkpath(legacy))
+        throw EngineError(failure(QObject::tr("the folder %1 cannot be created.").arg(QDir::toNativeSeparators(legacy))));
+    for (const QString &f : files) {
+        if (!copyDurably(f, legacy + QLatin1Char('/') + QFileInfo(f).fileName())) {
+            QDir(legacy).removeRecursively();
+            throw EngineError(
+                failure(QObject::tr("its files cannot be copied to %1.").arg(QDir::toNativeSeparators(legacy))));
+        }
+    }
+    syncPath(legacy);
+    return legacy;
+}
+
 } // namespace
 
 QString convertParadoxTable(const QString &path, TableLock &lock, const QString &displayName)
@@ -96,13 +120,15 @@ QString convertParadoxTable(const QString &path, TableLock &lock, const QString 
             pk.fields.append(fields[i].name);
         indexes.append(pk);
     }
-    const CardSchema schema = makeSchema(fields, indexes, displayName);
+    const CardSchema schema = makeSchema(fields, indexes, tableNameFor(path), displayName);
 
     auto fill = [&](sqlite3 *db) {
         QStringList params;
         for (int i = 0; i < schema.fields.size(); ++i)
-            params.append(QStringLiteral("?%1").arg(i + 1));
-        Statement ins(db, QStringLiteral("INSERT INTO rows VALUES (%1)").arg(params.join(QLatin1Char(','))),
+            params.append(QStringLiteral("?") + QString::number(i + 1));
+        Statement ins(db,
+                      QStringLiteral("INSERT INTO ") + quoteName(schema.table) + QStringLiteral(" VALUES (")
+                          + params.join(QLatin1Char(',')) + QLatin1Char(')'),
                       displayName);
         QList<qint64> highest(schema.fields.size(), 0);
         QVariantList row;
@@ -145,25 +171,10 @@ QString convertParadoxTable(const QString &path, TableLock &lock, const QString 
 
     // Keep the originals first: until the rename below, the folder still
     // holds the Paradox table exactly as it was.
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString legacy = fi.absolutePath() + QStringLiteral("/legacy-") + stamp;
-    for (int k = 2; QFileInfo::exists(legacy); ++k)
-        legacy = fi.absolutePath() + QStringLiteral("/legacy-") + stamp + QStringLiteral("-%1").arg(k);
     const QStringList family = familyFiles(path);
-    if (!QDir().mkpath(legacy))
-        throw EngineError(QObject::tr("The Paradox table %1 could not be converted: the folder %2 "
-                                      "cannot be created.")
-                              .arg(displayName, QDir::toNativeSeparators(legacy)));
-    for (const QString &f : family) {
-        if (!copyDurably(f, legacy + QLatin1Char('/') + QFileInfo(f).fileName())) {
-            QDir(legacy).removeRecursively();
-            throw EngineError(QObject::tr("The Paradox table %1 could not be converted: its files "
-                                          "cannot be copied to %2.")
-                                  .arg(displayName, QDir::toNativeSeparators(legacy)));
-        }
-    }
-    syncPath(legacy);
-
+    const QString legacy = keepOriginals(path, family, [&](const QString &why) {
+        return QObject::tr("The Paradox table %1 could not be converted: %2").arg(displayName, why);
+    });
     int fd = -1;
     try {
         CreateOptions opt;
@@ -180,6 +191,96 @@ QString convertParadoxTable(const QString &path, TableLock &lock, const QString 
         if (QFileInfo(f).absoluteFilePath() != fi.absoluteFilePath())
             QFile::remove(f);
     syncPath(fi.absolutePath());
+    return legacy;
+}
+
+bool isOldCardTable(const QByteArray &header)
+{
+    auto be32 = [&](int at) {
+        return (quint32(quint8(header[at])) << 24) | (quint32(quint8(header[at + 1])) << 16)
+            | (quint32(quint8(header[at + 2])) << 8) | quint32(quint8(header[at + 3]));
+    };
+    return header.size() >= 100 && header.startsWith(QByteArray("SQLite format 3", 16))
+        && be32(68) == quint32(kApplicationId) && be32(60) == 1;
+}
+
+QString convertOldCardTable(const QString &path, TableLock &lock, const QString &displayName)
+{
+    auto failure = [&](const QString &why) {
+        return QObject::tr("The card table %1 could not be converted to the current format: %2")
+            .arg(displayName, why);
+    };
+    sqlite3 *old = nullptr;
+    struct Closer {
+        sqlite3 *&db;
+        ~Closer()
+        {
+            if (db)
+                sqlite3_close_v2(db);
+        }
+    } closer{old};
+    // Read-write: the first read rolls back a commit that a crash
+    // interrupted, as any open of the table would.
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &old, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        throwSqlite(old, displayName);
+    sqlite3_extended_result_codes(old, 1);
+    {
+        Statement st(old, QStringLiteral("PRAGMA quick_check(1)"), displayName);
+        if (sqlite3_step(st.get()) != SQLITE_ROW)
+            throwSqlite(old, displayName);
+        const QString res = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
+        if (res != QLatin1String("ok"))
+            throw EngineError(QObject::tr("The table file %1 is damaged (%2).").arg(displayName, res));
+    }
+    const CardSchema schema = readSchemaTables(old, displayName, tableNameFor(path));
+    QStringList oldColumns;
+    for (int i = 0; i < schema.fields.size(); ++i)
+        oldColumns.append(QStringLiteral("c") + QString::number(i));
+
+    auto fill = [&](sqlite3 *db) {
+        QStringList params;
+        for (int i = 0; i <= schema.fields.size(); ++i)
+            params.append(QStringLiteral("?") + QString::number(i + 1));
+        // The row ids come along: without a key they are the cards' order.
+        Statement ins(db,
+                      QStringLiteral("INSERT INTO ") + quoteName(schema.table) + QStringLiteral(" (") + schema.rowid
+                          + QStringLiteral(", ") + schema.columnList() + QStringLiteral(") VALUES (")
+                          + params.join(QLatin1Char(',')) + QLatin1Char(')'),
+                      displayName);
+        Statement sel(old,
+                      QStringLiteral("SELECT rowid, ") + oldColumns.join(QStringLiteral(", "))
+                          + QStringLiteral(" FROM rows ORDER BY rowid"),
+                      displayName);
+        int rc;
+        while ((rc = sqlite3_step(sel.get())) == SQLITE_ROW) {
+            ins.reset();
+            for (int i = 0; i <= schema.fields.size(); ++i)
+                sqlite3_bind_value(ins.get(), i + 1, sqlite3_column_value(sel.get(), i));
+            if (sqlite3_step(ins.get()) != SQLITE_DONE)
+                throwSqlite(db, displayName);
+        }
+        if (rc != SQLITE_DONE)
+            throwSqlite(old, displayName);
+        Statement counters(old, QStringLiteral("SELECT field, last FROM engine_counters"), displayName);
+        while ((rc = sqlite3_step(counters.get())) == SQLITE_ROW)
+            setCounter(db, sqlite3_column_int(counters.get(), 0), sqlite3_column_int64(counters.get(), 1),
+                       displayName);
+        if (rc != SQLITE_DONE)
+            throwSqlite(old, displayName);
+    };
+
+    const QString legacy = keepOriginals(path, {path}, failure);
+    int fd = -1;
+    try {
+        CreateOptions opt;
+        opt.replace = true;
+        opt.lockedFd = &fd;
+        createCardFile(path, schema, fill, opt, displayName);
+    } catch (...) {
+        QDir(legacy).removeRecursively();
+        throw;
+    }
+    lock.switchTo(fd);
     return legacy;
 }
 

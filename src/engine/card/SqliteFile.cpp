@@ -193,11 +193,6 @@ QVariant Statement::column(int index, FieldType type) const
     return ok ? v : QVariant();
 }
 
-QString columnName(int index)
-{
-    return QStringLiteral("c%1").arg(index);
-}
-
 QString quoteName(const QString &name)
 {
     QString q = name;
@@ -205,10 +200,48 @@ QString quoteName(const QString &name)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
+QString CardSchema::columnList() const
+{
+    QStringList cols;
+    for (int i = 0; i < fields.size(); ++i)
+        cols.append(column(i));
+    return cols.join(QStringLiteral(", "));
+}
+
+namespace {
+
+const char *const kSideTables[] = {"engine_table", "engine_fields", "engine_indexes", "engine_counters"};
+
+bool reservedTableName(const QString &name)
+{
+    if (name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+        return true;
+    for (const char *t : kSideTables)
+        if (name.compare(QLatin1String(t), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+QString tableNameFor(const QString &path)
+{
+    QString name = QFileInfo(path).completeBaseName();
+    if (name.isEmpty())
+        name = QStringLiteral("cards");
+    while (reservedTableName(name))
+        name += QStringLiteral("_cards");
+    return name;
+}
+
 CardSchema makeSchema(const QList<FieldDef> &fields, const QList<IndexDef> &indexes,
-                      const QString &file)
+                      const QString &table, const QString &file)
 {
     CardSchema s;
+    s.table = table;
+    if (table.isEmpty() || reservedTableName(table))
+        throw EngineError(QObject::tr("The table file %1 is damaged (its table has the name \"%2\").")
+                              .arg(file, table));
     if (fields.isEmpty())
         throw EngineError(QObject::tr("The table %1 needs at least one field.").arg(file));
     QSet<QString> names;
@@ -229,6 +262,18 @@ CardSchema makeSchema(const QList<FieldDef> &fields, const QList<IndexDef> &inde
         g.name = n;
         s.fields.append(g);
     }
+    // SQLite knows the row id by three names; a column of the same name
+    // hides it.
+    for (const char *id : {"rowid", "_rowid_", "oid"}) {
+        if (!names.contains(QLatin1String(id))) {
+            s.rowid = QLatin1String(id);
+            break;
+        }
+    }
+    if (s.rowid.isEmpty())
+        throw EngineError(QObject::tr("The table %1 cannot have fields named rowid, _rowid_ and oid "
+                                      "all at once.")
+                              .arg(file));
     auto position = [&](const QString &name) {
         for (int i = 0; i < s.fields.size(); ++i)
             if (s.fields[i].name.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
@@ -262,9 +307,33 @@ CardSchema makeSchema(const QList<FieldDef> &fields, const QList<IndexDef> &inde
     return s;
 }
 
-static QString columnType(FieldType t)
+// The declared type of a field's column. Each keeps the storage class the
+// engine writes (the declared type decides SQLite's conversions) and tells
+// readers such as the ODBC driver what the field holds.
+static QString columnType(const FieldDef &f)
 {
-    switch (valueClass(t)) {
+    switch (f.type) {
+    case FieldType::Smallint: return QStringLiteral("SMALLINT");
+    case FieldType::LargeInt: return QStringLiteral("BIGINT");
+    case FieldType::Boolean: return QStringLiteral("BOOLEAN");
+    case FieldType::Float: return QStringLiteral("DOUBLE");
+    case FieldType::Money: return QStringLiteral("REAL");
+    // Stored as ISO text, which no numeric conversion touches.
+    case FieldType::Date: return QStringLiteral("DATE");
+    case FieldType::Time: return QStringLiteral("TIME");
+    case FieldType::DateTime: return QStringLiteral("TIMESTAMP");
+    // Exact digits stay text: a numeric column would turn them into floats.
+    case FieldType::BCD: return QStringLiteral("TEXT");
+    case FieldType::String:
+    case FieldType::FixedChar:
+    case FieldType::WideString:
+        if (f.size > 0)
+            return QStringLiteral("VARCHAR(%1)").arg(f.size);
+        return QStringLiteral("TEXT");
+    default:
+        break;
+    }
+    switch (valueClass(f.type)) {
     case ValueClass::Integer:
     case ValueClass::Boolean:
         return QStringLiteral("INTEGER");
@@ -282,16 +351,19 @@ void createRowsTable(sqlite3 *db, const CardSchema &schema, const QString &table
 {
     QStringList cols;
     for (int i = 0; i < schema.fields.size(); ++i) {
-        QString c = columnName(i) + QLatin1Char(' ') + columnType(schema.fields[i].type);
+        // The row id itself (exactly "INTEGER PRIMARY KEY").
         if (i == schema.idKeyField)
-            c = columnName(i) + QStringLiteral(" INTEGER PRIMARY KEY");
-        cols.append(c);
+            cols.append(schema.column(i) + QStringLiteral(" INTEGER PRIMARY KEY"));
+        else
+            cols.append(schema.column(i) + QLatin1Char(' ') + columnType(schema.fields[i]));
     }
-    execSql(db, QStringLiteral("CREATE TABLE %1 (%2)").arg(tableName, cols.join(QStringLiteral(", "))), file);
+    execSql(db,
+            QStringLiteral("CREATE TABLE ") + quoteName(tableName.isEmpty() ? schema.table : tableName)
+                + QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QLatin1Char(')'),
+            file);
 }
 
-void createIndexes(sqlite3 *db, const CardSchema &schema, const QString &tableName,
-                          const QString &file)
+void createIndexes(sqlite3 *db, const CardSchema &schema, const QString &file)
 {
     int n = 0;
     for (const IndexDef &ix : schema.indexes) {
@@ -302,17 +374,21 @@ void createIndexes(sqlite3 *db, const CardSchema &schema, const QString &tableNa
         for (const QString &f : ix.fields)
             for (int i = 0; i < schema.fields.size(); ++i)
                 if (schema.fields[i].name == f)
-                    cols.append(columnName(i));
-        execSql(db, QStringLiteral("CREATE %1INDEX ix%2 ON %3 (%4)")
-                        .arg(ix.unique || ix.primary ? QStringLiteral("UNIQUE ") : QString())
-                        .arg(n)
-                        .arg(tableName, cols.join(QStringLiteral(", "))),
+                    cols.append(schema.column(i));
+        // Names are pasted in, not substituted with arg(): a "%1" in a field
+        // name stays as it is.
+        execSql(db,
+                QStringLiteral("CREATE ") + (ix.unique || ix.primary ? QStringLiteral("UNIQUE ") : QString())
+                    + QStringLiteral("INDEX ") + quoteName(schema.table + QStringLiteral("_ix") + QString::number(n))
+                    + QStringLiteral(" ON ") + quoteName(schema.table) + QStringLiteral(" (")
+                    + cols.join(QStringLiteral(", ")) + QLatin1Char(')'),
                 file);
     }
 }
 
 void writeSchemaTables(sqlite3 *db, const CardSchema &schema, const QString &file)
 {
+    execSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS engine_table (name TEXT NOT NULL)"), file);
     execSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS engine_fields (position INTEGER PRIMARY KEY, "
                                "name TEXT NOT NULL, type TEXT NOT NULL, size INTEGER NOT NULL)"),
             file);
@@ -323,7 +399,14 @@ void writeSchemaTables(sqlite3 *db, const CardSchema &schema, const QString &fil
     execSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS engine_counters (field INTEGER PRIMARY KEY, "
                                "last INTEGER NOT NULL)"),
             file);
-    execSql(db, QStringLiteral("DELETE FROM engine_fields; DELETE FROM engine_indexes;"), file);
+    execSql(db, QStringLiteral("DELETE FROM engine_table; DELETE FROM engine_fields; DELETE FROM engine_indexes;"),
+            file);
+    {
+        Statement st(db, QStringLiteral("INSERT INTO engine_table VALUES (?1)"), file);
+        st.bind(1, schema.table, FieldType::String);
+        if (sqlite3_step(st.get()) != SQLITE_DONE)
+            throwSqlite(db, file);
+    }
     {
         Statement st(db, QStringLiteral("INSERT INTO engine_fields VALUES (?1, ?2, ?3, ?4)"), file);
         for (int i = 0; i < schema.fields.size(); ++i) {
@@ -352,6 +435,51 @@ void writeSchemaTables(sqlite3 *db, const CardSchema &schema, const QString &fil
                     .arg(kApplicationId)
                     .arg(kFormatVersion),
             file);
+}
+
+CardSchema readSchemaTables(sqlite3 *db, const QString &file, QString table)
+{
+    if (table.isEmpty()) {
+        Statement st(db, QStringLiteral("SELECT name FROM engine_table"), file);
+        if (sqlite3_step(st.get()) == SQLITE_ROW)
+            table = st.column(0, FieldType::String).toString();
+    }
+    QList<FieldDef> fields;
+    {
+        Statement st(db, QStringLiteral("SELECT name, type, size FROM engine_fields ORDER BY position"), file);
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            FieldDef d;
+            d.name = st.column(0, FieldType::String).toString();
+            const auto t = fieldTypeFromName(st.column(1, FieldType::String).toString());
+            if (!t)
+                throw EngineError(QObject::tr("The table file %1 is damaged (unknown field type).").arg(file));
+            d.type = *t;
+            d.size = sqlite3_column_int(st.get(), 2);
+            fields.append(d);
+        }
+        if (rc != SQLITE_DONE)
+            throwSqlite(db, file);
+    }
+    QList<IndexDef> indexes;
+    {
+        Statement st(db,
+                     QStringLiteral("SELECT name, fields, is_primary, is_unique FROM engine_indexes "
+                                    "ORDER BY position"),
+                     file);
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            IndexDef ix;
+            ix.name = st.column(0, FieldType::String).toString();
+            ix.fields = st.column(1, FieldType::String).toString().split(QLatin1Char('\n'));
+            ix.primary = sqlite3_column_int(st.get(), 2) != 0;
+            ix.unique = sqlite3_column_int(st.get(), 3) != 0;
+            indexes.append(ix);
+        }
+        if (rc != SQLITE_DONE)
+            throwSqlite(db, file);
+    }
+    return makeSchema(fields, indexes, table, file);
 }
 
 void setCounter(sqlite3 *db, int field, qint64 last, const QString &file)
@@ -412,8 +540,8 @@ void createCardFile(const QString &path, const CardSchema &schema,
         execSql(db, QStringLiteral("PRAGMA synchronous = %1").arg(cardTablesSynchronous() ? "FULL" : "OFF"),
                 displayName);
         execSql(db, QStringLiteral("BEGIN IMMEDIATE"), displayName);
-        createRowsTable(db, schema, QStringLiteral("rows"), displayName);
-        createIndexes(db, schema, QStringLiteral("rows"), displayName);
+        createRowsTable(db, schema, QString(), displayName);
+        createIndexes(db, schema, displayName);
         writeSchemaTables(db, schema, displayName);
         if (fill)
             fill(db);

@@ -39,30 +39,49 @@ void execSql(sqlite3 *db, const QString &sql, const QString &file);
 QString sqliteMessage(sqlite3 *db, const QString &file);
 [[noreturn]] void throwSqlite(sqlite3 *db, const QString &file);
 
-QString columnName(int index);   // "c0", "c1", ...
+// An SQL identifier in double quotes ("First_name", "a""b").
 QString quoteName(const QString &name);
 
-// Schema of a card table file: the rows table "rows" and its description.
+// Schema of a card table file. The rows live in one SQL table named after
+// the card table (cardset1.DB holds "cardset1"), one column per field named
+// after the field, so that other SQLite tools read the cards as they are.
+// What SQL cannot say (field types and sizes, index names, the AutoInc
+// counters) is kept in the engine's side tables engine_table,
+// engine_fields, engine_indexes and engine_counters.
 struct CardSchema {
+    QString table;              // the SQL table holding the rows
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
     int idKeyField = -1;        // single integer primary key = rowid
     QList<int> primaryFields;   // positions, key order
+    QString rowid;              // a name for the row id that no field shadows
+
+    QString column(int field) const { return quoteName(fields[field].name); }
+    QString columnList() const;   // every column, quoted, in field order
 };
+// Checks the fields and indexes; table is the SQL table's name.
 CardSchema makeSchema(const QList<FieldDef> &fields, const QList<IndexDef> &indexes,
-                      const QString &file);
-// Creates "rows" (named tableName) with the schema's columns and indexes.
+                      const QString &table, const QString &file);
+// The SQL table name for the card table file at path: its base name, unless
+// SQLite or the engine reserves that name.
+QString tableNameFor(const QString &path);
+// Creates the rows table (named tableName instead of schema.table when
+// given) with the schema's columns, and its indexes.
 void createRowsTable(sqlite3 *db, const CardSchema &schema, const QString &tableName,
                      const QString &file);
-void createIndexes(sqlite3 *db, const CardSchema &schema, const QString &tableName,
-                   const QString &file);
-// Writes the engine's description tables (replacing what is there).
+void createIndexes(sqlite3 *db, const CardSchema &schema, const QString &file);
+// Writes the engine's side tables (replacing what is there).
 void writeSchemaTables(sqlite3 *db, const CardSchema &schema, const QString &file);
+// Reads the schema back from the side tables; the table's name from
+// engine_table unless given (files of format 1 have no such table).
+CardSchema readSchemaTables(sqlite3 *db, const QString &file, QString table = QString());
 void setCounter(sqlite3 *db, int field, qint64 last, const QString &file);
 qint64 counter(sqlite3 *db, int field, const QString &file);
 
 constexpr int kApplicationId = 0x564C4944;   // "VLID"
-constexpr int kFormatVersion = 1;
+// 1: rows in "rows" with columns c0, c1, ... (converted on open);
+// 2: rows in a table named after the card table, columns named after fields.
+constexpr int kFormatVersion = 2;
 
 // Makes a new card table file at path from the schema; fills it through
 // fill (inside the creating transaction) when given. The file appears only
