@@ -145,6 +145,21 @@ MsgButton DefaultButtonOf(MsgButtons buttons)
     return MsgButton::Retry;
 }
 
+MsgButton DefaultButtonOf(MsgButtons buttons, const MessageOptions &options)
+{
+    if (options.defaultButton && buttons.testFlag(*options.defaultButton))
+        return *options.defaultButton;
+    return DefaultButtonOf(buttons);
+}
+
+QString MessageTitle(MsgKind kind, const QString &subject)
+{
+    const QString title = MessageTitle(kind);
+    if (subject.trimmed().isEmpty())
+        return title;
+    return title.isEmpty() ? subject.trimmed() : title + QStringLiteral(" - ") + subject.trimmed();
+}
+
 MsgButton EscapeButtonOf(MsgButtons buttons)
 {
     if (buttons.testFlag(MsgButton::Cancel))
@@ -193,7 +208,8 @@ void LoadDialogCaptions()
         c.buttons[i] = Literal(35 + i);
 }
 
-TMessageForm::TMessageForm(const QString &text, MsgKind kind, MsgButtons buttons, QWidget *parent)
+TMessageForm::TMessageForm(const QString &text, MsgKind kind, MsgButtons buttons, QWidget *parent,
+                           const MessageOptions &options)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
 {
@@ -221,7 +237,8 @@ TMessageForm::TMessageForm(const QString &text, MsgKind kind, MsgButtons buttons
     metrics.screenHeight = screen.height();
     m_layout = ComputeMessageLayout(metrics, hasIcon, static_cast<int>(order.size()));
 
-    setWindowTitle(MessageTitle(kind));
+    setWindowTitle(MessageTitle(kind, options.subject));
+    m_helpContext = options.helpContext;
     setFixedSize(m_layout.clientWidth, m_layout.clientHeight);
     move(screen.left() + m_layout.left, screen.top() + m_layout.top);
 
@@ -239,7 +256,7 @@ TMessageForm::TMessageForm(const QString &text, MsgKind kind, MsgButtons buttons
     message->setText(text);
     message->setGeometry(m_layout.message);
 
-    const MsgButton defaultButton = DefaultButtonOf(buttons);
+    const MsgButton defaultButton = DefaultButtonOf(buttons, options);
     m_escape = EscapeButtonOf(buttons);
     for (qsizetype i = 0; i < order.size(); ++i) {
         const MsgButton which = order.at(i);
@@ -285,22 +302,29 @@ void TMessageForm::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-QDialog *BuildMessageDialog(const QString &text, MsgKind kind, MsgButtons buttons)
+QDialog *BuildMessageDialog(const QString &text, MsgKind kind, MsgButtons buttons, const MessageOptions &options)
 {
-    return new TMessageForm(text, kind, buttons);
+    return new TMessageForm(text, kind, buttons, nullptr, options);
 }
 
 void SetMessageHelpHandler(std::function<void(int)> handler) { helpHandler() = std::move(handler); }
 
 int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, int helpContext)
 {
+    MessageOptions options;
+    options.helpContext = helpContext;
+    return LocalMessageDlg(text, kind, buttons, options);
+}
+
+int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, const MessageOptions &options)
+{
     bool answered = false;
-    const ShownMessage shown{text, MessageTitle(kind), kind, buttons, false};
+    const ShownMessage shown{text,  MessageTitle(kind, options.subject), kind, buttons,
+                             false, DefaultButtonOf(buttons, options)};
     const int scripted = AnswerScripted(shown, &answered);
     if (answered)
         return scripted;
-    auto *dialog = new TMessageForm(text, kind, buttons);
-    dialog->setHelpContext(helpContext);
+    auto *dialog = new TMessageForm(text, kind, buttons, nullptr, options);
     const int result = dialog->exec();
     delete dialog;
     return result;

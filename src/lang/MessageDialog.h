@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QDialog;
 
@@ -32,12 +33,26 @@ enum MsgResult : int {
 // (Literals35..45) from the current language table.
 void LoadDialogCaptions();
 
+// What a single question may change of the box: the button Enter presses
+// (a question whose Yes destroys something makes the safe answer the
+// default) and what it is about, named in the window title after the
+// kind's title ("Warning - 17 Jürgen Müller").
+struct MessageOptions {
+    std::optional<MsgButton> defaultButton;
+    QString subject;
+    int helpContext = 0;
+};
+// The window title of a message of kind about subject.
+QString MessageTitle(MsgKind kind, const QString &subject);
+
 // Builds the laid-out dialog, not yet shown. The caller owns it.
-QDialog *BuildMessageDialog(const QString &text, MsgKind kind, MsgButtons buttons);
+QDialog *BuildMessageDialog(const QString &text, MsgKind kind, MsgButtons buttons,
+                            const MessageOptions &options = {});
 
 // Shows the message modally (or hands it to the installed answerer) and
 // returns the pressed button's result.
 int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, int helpContext = 0);
+int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, const MessageOptions &options);
 
 // Opens the program's help at a help context; the Help button calls it.
 void SetMessageHelpHandler(std::function<void(int helpContext)> handler);
@@ -54,6 +69,7 @@ struct ShownMessage {
     MsgKind kind = MsgKind::Custom;
     MsgButtons buttons;
     bool plain = false;  // PlainMessage rather than LocalMessageDlg
+    MsgButton defaultButton = MsgButton::OK;  // the one Enter presses
 };
 
 // When set, every message goes to this function instead of the screen and

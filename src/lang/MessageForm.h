@@ -46,6 +46,8 @@ QString ButtonName(MsgButton button);
 int ButtonResult(MsgButton button);
 // The default button and the one answering Escape for a set.
 MsgButton DefaultButtonOf(MsgButtons buttons);
+// The default button a question shows: the one asked for when the set has it.
+MsgButton DefaultButtonOf(MsgButtons buttons, const MessageOptions &options);
 MsgButton EscapeButtonOf(MsgButtons buttons);
 // The title shown for a kind with the current captions.
 QString MessageTitle(MsgKind kind);
@@ -63,7 +65,8 @@ QSize AverageCharSize(const QFont &font);
 class TMessageForm : public QDialog {
     Q_OBJECT
 public:
-    TMessageForm(const QString &text, MsgKind kind, MsgButtons buttons, QWidget *parent = nullptr);
+    TMessageForm(const QString &text, MsgKind kind, MsgButtons buttons, QWidget *parent = nullptr,
+                 const MessageOptions &options = {});
 
     void setHelpContext(int context) { m_helpContext = context; }
     int helpContext() const { return m_helpContext; }

@@ -83,12 +83,34 @@ void CardStore::newCard()
     m_table->last();
 }
 
+QString CardStore::cardDescription() const
+{
+    QStringList parts{cardNumberText().trimmed()};
+    for (const char *name : {"First_name", "Last_name"}) {
+        const Field f = m_table->findField(QLatin1String(name));
+        if (f.isValid())
+            parts.append(f.asString().trimmed());
+    }
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char(' '));
+}
+
+MessageOptions CardStore::destructiveQuestion() const
+{
+    // Enter (or a key pressed by mistake) must not lose the card.
+    MessageOptions options;
+    options.defaultButton = MsgButton::No;
+    options.subject = cardDescription();
+    return options;
+}
+
 bool CardStore::deleteCard()
 {
     commitCard();
     if (!hasCurrentCard())
         return false;
-    if (LocalMessageDlg(Literal(24), MsgKind::Warning, MsgButton::Yes | MsgButton::No) != MrYes)
+    if (LocalMessageDlg(Literal(24), MsgKind::Warning, MsgButton::Yes | MsgButton::No, destructiveQuestion())
+        != MrYes)
         return false;
     const QString number = cardNumberText();
     // The row goes first: when the engine refuses, the photos stay with it.
@@ -107,7 +129,8 @@ bool CardStore::clearCard()
     commitCard();
     if (!hasCurrentCard())
         return false;
-    if (LocalMessageDlg(Literal(46), MsgKind::Warning, MsgButton::Yes | MsgButton::No) != MrYes)
+    if (LocalMessageDlg(Literal(46), MsgKind::Warning, MsgButton::Yes | MsgButton::No, destructiveQuestion())
+        != MrYes)
         return false;
     m_table->edit();
     try {

@@ -7,6 +7,7 @@
 // reach the caller as EngineError with the engine's message; the update
 // cache is left as it was, so nothing else that was pending is lost. Photo
 // failures reach the caller as PhotoError.
+#include "lang/MessageDialog.h"
 #include "store/CardPhotos.h"
 
 #include <QObject>
@@ -47,11 +48,15 @@ public:
     // refreshed first), give the second field a single blank, commit (the
     // engine numbers the card) and make the new card, the last row, current.
     void newCard();
-    // Commit, ask Literals24 (warning; Yes, No); on Yes delete the card's
+    // The current card as the operator knows it: its number and name.
+    QString cardDescription() const;
+
+    // Commit, ask Literals24 (warning; Yes, No; No the default, the card
+    // named in the title); on Yes delete the card's
     // photo files .jpg, .bmp and -2.jpg (a second photo kept as -2.bmp stays)
     // and the row (in the cache until the next commit). True when deleted.
     bool deleteCard();
-    // Commit, ask Literals46 (warning; Yes, No); on Yes set every field but
+    // Commit, ask Literals46 (warning; Yes, No; as deleteCard()); on Yes set every field but
     // Card_Number to null and post without committing, so undoCard() can
     // still bring the values back. Photo files stay. True when cleared.
     bool clearCard();
@@ -79,6 +84,7 @@ signals:
     void cardPhotosRefreshed();
 
 private:
+    MessageOptions destructiveQuestion() const;
     Table *m_table;
     QString m_appFolder;
     CardFacePhotos m_face;

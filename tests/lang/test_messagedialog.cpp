@@ -215,6 +215,33 @@ private slots:
         }
     }
 
+    // A question whose Yes destroys something asks for the safe default; a
+    // default the set lacks leaves the usual one. The subject goes into the
+    // title.
+    void askedDefaultButtonAndSubject()
+    {
+        MessageOptions safe;
+        safe.defaultButton = MsgButton::No;
+        safe.subject = "17 Jürgen Müller";
+        {
+            TMessageForm dialog("Delete?", MsgKind::Warning, MsgButton::Yes | MsgButton::No, nullptr, safe);
+            QCOMPARE(dialog.windowTitle(), QString("Warning - 17 Jürgen Müller"));
+            QVERIFY(dialog.button(MsgButton::No)->isDefault());
+            QVERIFY(!dialog.button(MsgButton::Yes)->isDefault());
+            QCOMPARE(execWith(dialog, [](QWidget *w) { QTest::keyClick(w, Qt::Key_Return); }), int(MrNo));
+        }
+        MessageOptions missing;
+        missing.defaultButton = MsgButton::Cancel;
+        TMessageForm dialog("Delete?", MsgKind::Warning, MsgButton::Yes | MsgButton::No, nullptr, missing);
+        QCOMPARE(dialog.windowTitle(), QString("Warning"));
+        QCOMPARE(execWith(dialog, [](QWidget *w) { QTest::keyClick(w, Qt::Key_Return); }), int(MrYes));
+
+        ScriptedMessages script({MrNo});
+        LocalMessageDlg("Delete?", MsgKind::Warning, MsgButton::Yes | MsgButton::No, safe);
+        QCOMPARE(script.shown().value(0).defaultButton, MsgButton::No);
+        QCOMPARE(script.shown().value(0).title, QString("Warning - 17 Jürgen Müller"));
+    }
+
     void closeBoxReturnsCancel()
     {
         TMessageForm dialog("Close me", MsgKind::Warning, MsgButton::Yes | MsgButton::No);

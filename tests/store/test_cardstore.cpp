@@ -9,11 +9,13 @@
 #include "store/DataSource.h"
 #include "store/PhotoItem.h"
 #include "store/Photos.h"
+#include "lang/ModalHelper.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QtTest>
 
 #include <memory>
@@ -204,6 +206,48 @@ private slots:
         QCOMPARE(c.table.recordCount(), 16);
         c.table.last();
         QCOMPARE(c.store->cardNumberText(), QString("16"));
+    }
+
+    // Enter on the delete or clear question (after an Escape that did not
+    // close it, or a key pressed by mistake) keeps the card; the question
+    // names the card it is about.
+    void enterOnADestructiveQuestionKeepsTheCard_data()
+    {
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("delete") << false;
+        QTest::newRow("clear") << true;
+    }
+    void enterOnADestructiveQuestionKeepsTheCard()
+    {
+        QFETCH(bool, clear);
+        QVERIFY(!HasMessageAnswerer());
+        Collection c;
+        c.open();
+        c.store->newCard();
+        c.store->newCard();
+        c.setField("First_name", "Jürgen");
+        c.setField("Last_name", "Müller");
+        c.store->commitCard();
+        c.touch("2.jpg");
+        QString title, text;
+        bool seen = false;
+        WhenModal(
+            [&](QWidget *w) {
+                title = w->windowTitle();
+                text = w->findChild<QLabel *>("Message")->text();
+                QTest::keyClick(w, Qt::Key_Return);
+            },
+            &seen);
+        QVERIFY(!(clear ? c.store->clearCard() : c.store->deleteCard()));
+        QVERIFY(seen);
+        QCOMPARE(text, clear ? QString("Clear this card?") : QString("Delete this card?"));
+        QVERIFY2(title.contains("2 Jürgen Müller"), qPrintable(title));
+        c.store->commitCard();
+        c.reopen();
+        QCOMPARE(c.table.recordCount(), 2);
+        c.table.last();
+        QCOMPARE(c.fieldText("Last_name"), QString("Müller"));
+        QVERIFY(QFile::exists(c.image("2.jpg")));
     }
 
     void photosInAnotherLetterCaseAreDeletedToo()

@@ -142,7 +142,10 @@ void TForm1::ResetStandardFonts(int s, bool ask)
 {
     if (ask && StandardFontsDiffer(s)) {
         const QString question = Literal(20) + Literal(21) + Literal(22);
-        if (LocalMessageDlg(question, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No) != MrYes)
+        // Yes throws the operator's font choices away: No is the default.
+        MessageOptions options;
+        options.defaultButton = MsgButton::No;
+        if (LocalMessageDlg(question, MsgKind::Confirmation, MsgButton::Yes | MsgButton::No, options) != MrYes)
             return;
     }
     CardSideItems &items = side(s);

@@ -180,7 +180,11 @@ bool ExportProject(TForm1 &main)
         return false;
     ClosedCardTable closed(main);
     if (QFileInfo::exists(marker) || QFileInfo(marker).isSymLink()) {
-        if (LocalMessageDlg(Literal(51), MsgKind::Confirmation, MsgButton::Yes | MsgButton::No) != MrYes) {
+        // Yes replaces the archive there: No is the default.
+        MessageOptions options;
+        options.defaultButton = MsgButton::No;
+        options.subject = QFileInfo(marker).fileName();
+        if (LocalMessageDlg(Literal(51), MsgKind::Confirmation, MsgButton::Yes | MsgButton::No, options) != MrYes) {
             closed.reopen();
             return false;
         }
