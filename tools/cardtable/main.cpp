@@ -6,6 +6,7 @@
 // table that exists already, in any letter case, is left alone: this tool
 // never replaces a collection.
 #include "engine/EngineError.h"
+#include "engine/card/CardDriver.h"
 #include "store/CardTable.h"
 #include "engine/util/FileLookup.h"
 
@@ -34,6 +35,12 @@ bool WriteCollection(const QString &root)
     if (!MakeFolder(data) || !MakeFolder(ResolveCaseInsensitive(data, QStringLiteral("images"))) ||
         !MakeFolder(ResolveCaseInsensitive(root, QStringLiteral("backup"))))
         return false;
+    const QString existing = ResolveCaseInsensitive(data, QString::fromLatin1(kCardTableName));
+    // A blank table of an earlier format, left by an earlier build, is made
+    // again: converted on first open it would leave its original in every
+    // installation.
+    if (QFileInfo::exists(existing) && engine::IsEmptyEarlierFormatCardTable(existing))
+        QFile::remove(existing);
     if (FileExistsCaseInsensitive(data, QString::fromLatin1(kCardTableName)))
         return true;
     try {

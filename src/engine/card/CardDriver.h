@@ -19,6 +19,11 @@ public:
                 const QList<IndexDef> &indexes) override;
 };
 
+// True for a card table file of an earlier format of this program that
+// holds no row (a blank table left by an earlier build): it can simply be
+// made again instead of being converted with its original kept.
+bool IsEmptyEarlierFormatCardTable(const QString &path);
+
 // Commits wait until the data is on the disk (the default). Off only for
 // measurements: a power cut may then lose the last commits.
 void setCardTablesSynchronous(bool on);

@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/FieldValues.h"
+#include "engine/card/CardDriver.h"
 #include "engine/card/SqliteFile.h"
 #include "engine/card/TableLock.h"
 #include "engine/paradox/ParadoxReader.h"
@@ -202,6 +203,25 @@ bool isOldCardTable(const QByteArray &header)
     };
     return header.size() >= 100 && header.startsWith(QByteArray("SQLite format 3", 16))
         && be32(68) == quint32(kApplicationId) && be32(60) == 1;
+}
+
+bool IsEmptyEarlierFormatCardTable(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || !isOldCardTable(f.read(100)))
+        return false;
+    f.close();
+    sqlite3 *db = nullptr;
+    bool empty = false;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM rows", -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW)
+            empty = sqlite3_column_int64(st, 0) == 0;
+        sqlite3_finalize(st);
+    }
+    sqlite3_close_v2(db);
+    return empty;
 }
 
 QString convertOldCardTable(const QString &path, TableLock &lock, const QString &displayName)
