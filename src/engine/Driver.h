@@ -93,6 +93,13 @@ public:
     virtual std::unique_ptr<TableStorage> open(const TableLocation &where, bool exclusive) = 0;
     virtual void create(const TableLocation &where, const QList<FieldDef> &fields,
                         const QList<IndexDef> &indexes) = 0;
+    // The definitions as a table of this kind will store them (names the
+    // format cannot hold shortened, index fields renamed to match). Table
+    // takes them over before create(), so mappings by name follow.
+    virtual void adaptDefinitions(QList<FieldDef> &fields, QList<IndexDef> &indexes) const
+    {
+        (void)fields; (void)indexes;
+    }
 
     // Drivers offering aliases (data sources): their names and tables.
     virtual QStringList aliasNames() { return {}; }

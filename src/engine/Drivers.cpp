@@ -1,5 +1,6 @@
 #include "engine/Driver.h"
 #include "engine/card/CardDriver.h"
+#include "engine/dbase/DbaseDriver.h"
 
 #include <mutex>
 
@@ -12,6 +13,8 @@ std::vector<std::unique_ptr<TableDriver>> &registry()
     static std::vector<std::unique_ptr<TableDriver>> all = [] {
         std::vector<std::unique_ptr<TableDriver>> v;
         v.push_back(std::make_unique<CardDriver>());
+        v.push_back(std::make_unique<DbaseDriver>(TableType::DBase));
+        v.push_back(std::make_unique<DbaseDriver>(TableType::FoxPro));
         return v;
     }();
     return all;

@@ -630,7 +630,12 @@ void Table::createTable()
     requireClosed(*d, "file");
     TableDriver *drv = nullptr;
     const TableLocation loc = d->resolve(&drv);
-    drv->create(loc, d->defs, d->indexes);
+    QList<FieldDef> defs = d->defs;
+    QList<IndexDef> indexes = d->indexes;
+    drv->adaptDefinitions(defs, indexes);
+    drv->create(loc, defs, indexes);
+    d->defs = defs;
+    d->indexes = indexes;
 }
 
 void Table::emptyTable()
