@@ -1,6 +1,7 @@
 #include "engine/Driver.h"
 #include "engine/card/CardDriver.h"
 #include "engine/dbase/DbaseDriver.h"
+#include "engine/text/TextTable.h"
 
 #include <mutex>
 
@@ -15,6 +16,7 @@ std::vector<std::unique_ptr<TableDriver>> &registry()
         v.push_back(std::make_unique<CardDriver>());
         v.push_back(std::make_unique<DbaseDriver>(TableType::DBase));
         v.push_back(std::make_unique<DbaseDriver>(TableType::FoxPro));
+        v.push_back(std::make_unique<TextDriver>());
         return v;
     }();
     return all;
