@@ -1,6 +1,7 @@
 #include "engine/Driver.h"
 #include "engine/card/CardDriver.h"
 #include "engine/dbase/DbaseDriver.h"
+#include "engine/paradox/ParadoxDriver.h"
 #include "engine/text/TextTable.h"
 
 #include <mutex>
@@ -17,6 +18,7 @@ std::vector<std::unique_ptr<TableDriver>> &registry()
         v.push_back(std::make_unique<DbaseDriver>(TableType::DBase));
         v.push_back(std::make_unique<DbaseDriver>(TableType::FoxPro));
         v.push_back(std::make_unique<TextDriver>());
+        v.push_back(std::make_unique<ParadoxDriver>());
         return v;
     }();
     return all;

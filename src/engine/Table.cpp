@@ -39,6 +39,7 @@ QString typeLabel(TableType t)
     case TableType::DBase: return QStringLiteral("dBASE");
     case TableType::FoxPro: return QStringLiteral("FoxPro");
     case TableType::Text: return QStringLiteral("text");
+    case TableType::Paradox: return QStringLiteral("Paradox");
     default: return QStringLiteral("card");
     }
 }
@@ -78,7 +79,7 @@ TableLocation Table::Impl::resolve(TableDriver **driverOut) const
     }
     if (ext.isEmpty() && !d->extensions().isEmpty()) {
         QString e = d->extensions().first();
-        name += d->type() == TableType::Card ? e.toUpper() : e;
+        name += d->type() == TableType::Card || d->type() == TableType::Paradox ? e.toUpper() : e;
     }
     loc.filePath = findCaseInsensitive(folder, name);
     *driverOut = d;

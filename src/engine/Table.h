@@ -42,9 +42,12 @@ class Session;
 class Table;
 
 enum class TableType {
-    Default,        // chosen from the file's extension (.db, .dbf, .txt, none = .db)
+    Default,        // chosen from the file's extension (.db card table, .dbf, .txt; none = .db)
     Card,           // our own card tables ("*.DB", SQLite)
-    Paradox = Card, // ".DB" tables are card tables; legacy Paradox files are converted
+    // Paradox table files (".db" with ".px" and ".mb") read and written as
+    // they are, for import and export. A ".db" of the Default type is a card
+    // table, and a Paradox file opened as a card table is converted.
+    Paradox,
     DBase,
     FoxPro,
     Text,           // text table with a schema file

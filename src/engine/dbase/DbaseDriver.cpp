@@ -140,6 +140,7 @@ public:
     }
     QList<FieldDef> fieldDefs() const override { return m_defs; }
     QList<IndexDef> indexDefs() const override { return m_indexes; }
+    int idKeyField() const override { return m_idKey; }
     std::vector<qint64> rowIds() override;
     void readRows(const qint64 *ids, int count, std::vector<RowValues> &out) override;
     std::optional<qint64> findKey(const RowValues &keyValues) override;
@@ -176,6 +177,11 @@ private:
     QList<int> m_keyFields;
     bool m_keyIndexBuilt = false;
     QHash<QString, qint64> m_keyIndex;
+    // A single integer key: row ids are its values (record numbers below).
+    int m_idKey = -1;
+    QHash<qint64, qint64> m_keyRecord;
+    qint64 recordOf(qint64 id) const { return m_idKey >= 0 ? m_keyRecord.value(id, 0) : id; }
+    void buildIdKey();
     std::unique_ptr<TextEncoder> m_encoder;
     QHash<int, qint64> m_autoNext;   // field -> next number to hand out
 };
@@ -251,11 +257,42 @@ void DbfStorage::load()
     for (int i = 0; i < m_dbf.fields().size(); ++i)
         if (m_defs[i].type == FieldType::AutoInc)
             m_autoNext.insert(i, -1);
+    buildIdKey();
+}
+
+void DbfStorage::buildIdKey()
+{
+    m_idKey = -1;
+    m_keyRecord.clear();
+    if (m_keyFields.size() != 1 || !isIntegerType(m_defs[m_keyFields[0]].type))
+        return;
+    const int k = m_keyFields[0];
+    QVariantList row;
+    QHash<qint64, qint64> map;
+    map.reserve(qsizetype(m_dbf.recordCount()));
+    for (qint64 r = 0; r < m_dbf.recordCount(); ++r) {
+        if (m_dbf.isDeleted(r))
+            continue;
+        m_dbf.readRecord(r, row);
+        const QVariant v = row.value(k);
+        if (!v.isValid() || map.contains(v.toLongLong()))
+            return;   // a file that breaks its key: rows are addressed by number
+        map.insert(v.toLongLong(), r + 1);
+    }
+    m_keyRecord = std::move(map);
+    m_idKey = k;
 }
 
 std::vector<qint64> DbfStorage::rowIds()
 {
     std::vector<qint64> ids;
+    if (m_idKey >= 0) {
+        ids.reserve(size_t(m_keyRecord.size()));
+        for (auto it = m_keyRecord.constBegin(); it != m_keyRecord.constEnd(); ++it)
+            ids.push_back(it.key());
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
     ids.reserve(size_t(m_dbf.recordCount()));
     for (qint64 r = 0; r < m_dbf.recordCount(); ++r)
         if (!m_dbf.isDeleted(r))
@@ -267,7 +304,7 @@ void DbfStorage::readRows(const qint64 *ids, int count, std::vector<RowValues> &
 {
     out.resize(size_t(count));
     for (int i = 0; i < count; ++i) {
-        const qint64 r = ids[i] - 1;
+        const qint64 r = recordOf(ids[i]) - 1;
         if (r < 0 || r >= m_dbf.recordCount()) {
             out[size_t(i)].clear();
             continue;
@@ -308,6 +345,12 @@ std::optional<qint64> DbfStorage::findKey(const RowValues &keyValues)
 {
     if (m_keyFields.isEmpty())
         return std::nullopt;
+    if (m_idKey >= 0) {
+        const QVariant v = keyValues.value(0);
+        if (v.isValid() && m_keyRecord.contains(v.toLongLong()))
+            return v.toLongLong();
+        return std::nullopt;
+    }
     if (!m_keyIndexBuilt)
         buildKeyIndex();
     auto it = m_keyIndex.constFind(keyText(keyValues));
@@ -638,22 +681,31 @@ std::vector<qint64> DbfStorage::apply(const std::vector<RowChange> &changes)
     };
     std::vector<Write> writes;
     QByteArray appended;
+    QHash<qint64, qint64> keyRecord = m_keyRecord;
     for (const RowChange &c : changes) {
+        const qint64 rec = m_idKey >= 0 ? keyRecord.value(c.id, 0) : c.id;
         switch (c.kind) {
         case RowChange::Delete:
-            if (c.id < 1 || c.id > m_dbf.recordCount())
+            if (rec < 1 || rec > m_dbf.recordCount())
                 throw EngineError(QObject::tr("The table %1 has no row %2 to delete.").arg(m_display).arg(c.id));
-            writes.push_back({c.id - 1, QByteArray(1, '*')});
+            writes.push_back({rec - 1, QByteArray(1, '*')});
+            if (m_idKey >= 0)
+                keyRecord.remove(c.id);
             break;
         case RowChange::Update:
-            if (c.id < 1 || c.id > m_dbf.recordCount())
+            if (rec < 1 || rec > m_dbf.recordCount())
                 throw EngineError(QObject::tr("The table %1 has no row %2 to change.").arg(m_display).arg(c.id));
-            writes.push_back({c.id - 1, encodeRecord(c.values, c.id, memoOut, memoNext)});
+            writes.push_back({rec - 1, encodeRecord(c.values, rec, memoOut, memoNext)});
             break;
         case RowChange::Insert:
             ++count;
             appended += encodeRecord(c.values, count, memoOut, memoNext);
-            ids.push_back(count);
+            if (m_idKey >= 0) {
+                keyRecord.insert(c.id, count);
+                ids.push_back(c.id);
+            } else {
+                ids.push_back(count);
+            }
             break;
         }
     }
@@ -703,6 +755,7 @@ std::vector<qint64> DbfStorage::apply(const std::vector<RowChange> &changes)
     m_file.flush();
     openFiles(true);
     m_keyIndexBuilt = false;
+    m_keyRecord = std::move(keyRecord);
     return ids;
 }
 
@@ -735,6 +788,7 @@ void DbfStorage::emptyTable()
     m_file.flush();
     openFiles(true);
     m_keyIndexBuilt = false;
+    m_keyRecord.clear();
 }
 
 // --------------------------------------------------------------- creating
