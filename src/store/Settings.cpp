@@ -153,6 +153,56 @@ SettingsRecord SettingsRecord::fromBytes(const QByteArray &b)
     return r;
 }
 
+namespace {
+
+bool plausibleString(const QByteArray &b, int at)
+{
+    const int length = getU8(b, at);
+    // Control characters, the five bytes Windows-1252 leaves without a
+    // character included (they decode to C1 controls), are no text.
+    const QString text = DecodeStoredText(b.mid(at + 1, length));
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || (u >= 0x7F && u <= 0x9F))
+            return false;
+    }
+    return true;
+}
+
+bool plausibleSlot(const QByteArray &b, int at)
+{
+    const qint32 size = getI32(b, at + 256);
+    return plausibleString(b, at) && size >= 0 && size <= 1000 && getU8(b, at + 264) <= 0x0F
+           && getU8(b, at + 265) <= AlignCentreCode;
+}
+
+bool plausibleFlag(const QByteArray &b, int at) { return getU8(b, at) <= 1; }
+
+}  // namespace
+
+bool SettingsRecord::plausible(const QByteArray &b)
+{
+    if (b.size() != Size)
+        return false;
+    if (!plausibleString(b, 0) || !plausibleFlag(b, 256) || !plausibleFlag(b, kStripeOn)
+        || !plausibleFlag(b, kDoubleSided) || !plausibleString(b, kCaptureDevice))
+        return false;
+    for (int i = 0; i < 4; ++i)
+        if (!plausibleString(b, kFreeTextOffset + i * kShortString) || !plausibleSlot(b, kFreeFontOffset + i * kFontSlotSize))
+            return false;
+    for (int i = 0; i < 7; ++i)
+        if (!plausibleSlot(b, kFieldFontOffset + i * kFontSlotSize))
+            return false;
+    for (int t = 0; t < 3; ++t) {
+        const int at = kTrackBase + t * kTrackStride;
+        const qint32 source = getI32(b, at + 3);
+        if (!plausibleFlag(b, at) || source < 0 || source > 2 || !plausibleString(b, at + 7)
+            || !plausibleFlag(b, at + 263))
+            return false;
+    }
+    return true;
+}
+
 SettingsRecord DefaultSettingsRecord()
 {
     SettingsRecord r;
@@ -183,9 +233,12 @@ SettingsLoad Settings::LoadSettings(const QString &path)
     const QByteArray frontBytes = file.read(SettingsRecord::Size);
     if (frontBytes.size() < SettingsRecord::Size)
         return SettingsLoad::TooShort;
-    front = SettingsRecord::fromBytes(frontBytes);
     const QByteArray backBytes = file.read(SettingsRecord::Size);
-    if (backBytes.size() == SettingsRecord::Size) {
+    const bool backComplete = backBytes.size() == SettingsRecord::Size;
+    if (!SettingsRecord::plausible(frontBytes) || (backComplete && !SettingsRecord::plausible(backBytes)))
+        return SettingsLoad::Damaged;
+    front = SettingsRecord::fromBytes(frontBytes);
+    if (backComplete) {
         back = SettingsRecord::fromBytes(backBytes);
         return SettingsLoad::Complete;
     }

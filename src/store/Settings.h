@@ -60,6 +60,12 @@ struct SettingsRecord {
     QByteArray toBytes() const;
     // bytes must be Size long.
     static SettingsRecord fromBytes(const QByteArray &bytes);
+    // False when bytes (Size long) cannot be a record this program or an
+    // earlier installation wrote: a flag other than 0 or 1, a track source
+    // outside 0..2, a font size outside 0..1000, unknown style bits or
+    // alignment, or a string with control characters or bytes that decode
+    // to no character. Any layout type is plausible (unknown ones act as 3).
+    static bool plausible(const QByteArray &bytes);
 
     bool operator==(const SettingsRecord &) const = default;
 };
@@ -78,6 +84,7 @@ enum class SettingsLoad {
     Complete,        // both records read
     FrontOnly,       // back record missing or incomplete: DoubleSided set to 0
     TooShort,        // not even the front record: nothing changed
+    Damaged,         // a record that cannot be a settings record: nothing changed
 };
 
 // Both records of config.cfg as the program holds them for the whole run.

@@ -208,6 +208,70 @@ private slots:
         QCOMPARE(s.front.CaptureDevice, QString("cam"));
     }
 
+    // A record that cannot have been written as settings is refused as a
+    // whole, as a short file is: nothing of it reaches the card face.
+    void implausibleRecordsAreDamaged_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QByteArray random(2 * 5284, '\0');
+        quint32 x = 12345;
+        for (char &c : random) {
+            x = x * 1103515245u + 12345u;
+            c = char(x >> 24);
+        }
+        QTest::newRow("random bytes") << random;
+        const QByteArray good = handMadeDefault() + handMadeDefault();
+        auto changed = [&](int at, QByteArray bytes) {
+            QByteArray b = good;
+            b.replace(at, bytes.size(), bytes);
+            return b;
+        };
+        QByteArray size(4, '\0');
+        qToLittleEndian<qint32>(-40, size.data());
+        QTest::newRow("negative font size") << changed(2356 + 256, size);
+        qToLittleEndian<qint32>(70000, size.data());
+        QTest::newRow("huge font size on the back") << changed(5284 + 1284 + 256, size);
+        QTest::newRow("unknown style bits") << changed(1284 + 264, QByteArray(1, '\x40'));
+        QTest::newRow("unknown alignment") << changed(1284 + 265, QByteArray(1, '\x09'));
+        QTest::newRow("double-sided flag 7") << changed(5282, QByteArray(1, '\x07'));
+        QTest::newRow("track source 9") << changed(4233 + 3, QByteArray(1, '\x09'));
+        QTest::newRow("control characters in a text") << changed(258, QByteArray("\x05X\x01\x02Y\x1b"));
+        QTest::newRow("unassigned byte in a face name") << changed(1284, QByteArray("\x03" "A" "\x81" "B"));
+    }
+    void implausibleRecordsAreDamaged()
+    {
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        writeAll(dir.filePath("config.cfg"), file);
+        Settings s;
+        s.ResetSettings();
+        s.front.CaptureDevice = "cam";
+        QCOMPARE(s.LoadSettings(dir.filePath("config.cfg")), SettingsLoad::Damaged);
+        QCOMPARE(s.front.FreeText[0], QString("XYZ Company"));
+        QCOMPARE(s.front.CaptureDevice, QString("cam"));
+        QCOMPARE(s.back, DefaultSettingsRecord());
+    }
+
+    // What this program writes, and texts with line breaks, tabs and
+    // accents in either encoding, are plausible.
+    void writtenRecordsArePlausible()
+    {
+        Settings s;
+        s.ResetSettings();
+        s.front.FreeText[1] = "Zeile 1\r\nZeile\t2";
+        s.front.FreeText[2] = QStringLiteral("R\u00fcckseite \u20ac");
+        s.back.FreeText[0] = QStringLiteral("\u65e5\u672c");   // UTF-8
+        s.front.LayoutType = 200;                              // acts as 3
+        s.front.Track[2].source = 2;
+        s.front.DoubleSided = 1;
+        QTemporaryDir dir;
+        QVERIFY(s.SaveSettings(dir.filePath("config.cfg")));
+        Settings again;
+        QCOMPARE(again.LoadSettings(dir.filePath("config.cfg")), SettingsLoad::Complete);
+        QCOMPARE(again.front, s.front);
+        QCOMPARE(again.back, s.back);
+    }
+
     void resetKeepsCaptureDeviceAndCopiesFront()
     {
         Settings s;

@@ -67,7 +67,8 @@ void TForm1::FormCreate(const QString &appFolder)
     FreeFieldItems();                                            // 6
     CreateFieldItems();
     const QString config = ResolveCaseInsensitive(m_appFolder, QStringLiteral("config.cfg"));  // 7
-    if (m_settings.LoadSettings(config) == SettingsLoad::TooShort) {
+    const SettingsLoad load = m_settings.LoadSettings(config);
+    if (load == SettingsLoad::TooShort || load == SettingsLoad::Damaged) {
         // A damaged file is kept for the operator and replaced by defaults.
         const QString damaged = config + QStringLiteral(".damaged");
         QFile::remove(damaged);
