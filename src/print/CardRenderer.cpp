@@ -191,6 +191,10 @@ void ComposeSide(Tprintlayoutcanvas &canvas, const CardSideModel &side, const QC
                       2 * item.geometry.height());
         if (item.isPicture()) {
             c.kind = CanvasItem::Kind::Picture;
+            if (!item.unreadablePhoto.isEmpty())
+                throw PrintError(QStringLiteral("The photo \"%1\" cannot be read (%2); the card is not printed "
+                                                "without it.")
+                                     .arg(item.unreadablePhoto, item.unreadableReason));
             QImage picture = item.picture;
             if (picture.isNull() && !item.pictureFile.isEmpty())
                 picture = loadPicture(item.pictureFile);

@@ -47,6 +47,11 @@ struct CardItem {
     // composed; an unreadable file is an error).
     QImage picture;
     QString pictureFile;
+    // Photos: the card's photo file that is there but could not be read,
+    // and why. Composing a visible item with one fails naming the file:
+    // a card is never printed with the placeholder in place of its photo.
+    QString unreadablePhoto;
+    QString unreadableReason;
     bool stretch = false;
     bool proportional = false;
 

@@ -11,33 +11,55 @@ namespace vellora {
 
 namespace {
 
-// The card's photo for one suffix, or a null image when there is none or it
-// cannot be read.
-QImage ReadCardPhoto(const QString &appFolder, const QString &cardNumberText, const QString &suffix)
+struct CardPhoto {
+    QImage image;
+    QString unreadable;   // the file that is there but could not be read
+    QString reason;
+};
+
+// The card's photo for one suffix: its JPEG, or failing that its bitmap.
+// No image and no unreadable file when there is neither.
+CardPhoto ReadCardPhoto(const QString &appFolder, const QString &cardNumberText, const QString &suffix)
 {
-    try {
-        const QString jpeg = PhotoPath(appFolder, cardNumberText, suffix);
-        if (!jpeg.isEmpty() && QFileInfo(jpeg).isFile())
-            return LoadJpeg(jpeg);
-        const QString bitmap = PhotoBitmapPath(appFolder, cardNumberText, suffix);
-        if (!bitmap.isEmpty() && QFileInfo(bitmap).isFile())
-            return LoadPicture(bitmap);
-    } catch (const PhotoError &) {
-        // A damaged photo shows as no photo; the operator can store a new one.
-    } catch (const std::bad_alloc &) {
+    const QString jpeg = PhotoPath(appFolder, cardNumberText, suffix);
+    const QString bitmap = PhotoBitmapPath(appFolder, cardNumberText, suffix);
+    for (const QString &path : {jpeg, bitmap}) {
+        if (path.isEmpty())
+            continue;
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink())
+            continue;
+        // A device, a pipe or a folder is never opened: reading one could
+        // wait for ever.
+        if (!info.isFile())
+            return {{}, path, QStringLiteral("it is not a regular file")};
+        try {
+            QImage image = path == jpeg ? LoadJpeg(path) : LoadPicture(path);
+            if (image.isNull())
+                return {{}, path, QStringLiteral("it holds no picture")};
+            return {std::move(image), {}, {}};
+        } catch (const PhotoError &e) {
+            return {{}, path, e.message()};
+        } catch (const std::bad_alloc &) {
+            return {{}, path, QStringLiteral("it is too large")};
+        }
     }
     return {};
 }
 
-void Show(PhotoItem *item, const QImage &photo, const QImage &placeholder, bool proportionalWhenFound)
+void Show(PhotoItem *item, const CardPhoto &photo, const QImage &placeholder, bool proportionalWhenFound)
 {
     if (!item)
         return;
-    if (photo.isNull()) {
+    if (photo.image.isNull()) {
+        // The placeholder, as for a card without a photo; a file that is
+        // there but unreadable is remembered, so the card is not printed
+        // without its photo.
         item->setPicture(placeholder);
+        item->setUnreadablePhoto(photo.unreadable, photo.reason);
         return;
     }
-    item->setPicture(photo);
+    item->setPicture(photo.image);
     if (proportionalWhenFound)
         item->setProportional(true);
 }
@@ -46,22 +68,24 @@ void Show(PhotoItem *item, const QImage &photo, const QImage &placeholder, bool 
 
 void RefreshCardPhotos(const CardFacePhotos &photos, const QString &appFolder, const QString &cardNumberText)
 {
-    const QImage first = ReadCardPhoto(appFolder, cardNumberText, PhotoSuffix(PhotoSlot::First));
+    const CardPhoto first = ReadCardPhoto(appFolder, cardNumberText, PhotoSuffix(PhotoSlot::First));
     Show(photos.image1, first, photos.placeholder, false);
 
     if (photos.secphot)
         photos.secphot->setProportional(false);
-    const QImage second = ReadCardPhoto(appFolder, cardNumberText, PhotoSuffix(PhotoSlot::Second));
+    const CardPhoto second = ReadCardPhoto(appFolder, cardNumberText, PhotoSuffix(PhotoSlot::Second));
     Show(photos.secphot, second, photos.placeholder, true);
 
     if (!photos.doubleSided)
         return;
     if (photos.image1 && photos.image1Back) {
         photos.image1Back->setPicture(photos.image1->picture());
+        photos.image1Back->setUnreadablePhoto(photos.image1->unreadablePhoto(), photos.image1->unreadableReason());
         photos.image1Back->setProportional(photos.image1->proportional());
     }
     if (photos.secphot && photos.secphotBack) {
         photos.secphotBack->setPicture(photos.secphot->picture());
+        photos.secphotBack->setUnreadablePhoto(photos.secphot->unreadablePhoto(), photos.secphot->unreadableReason());
         photos.secphotBack->setProportional(photos.secphot->proportional());
     }
 }

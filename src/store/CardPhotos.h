@@ -25,8 +25,9 @@ struct CardFacePhotos {
 // that its bitmap. The second photo is shown proportionally when it comes
 // from a file and stretched when it is the placeholder. When double-sided,
 // the back items get the front items' pictures and proportional flags.
-// A file that cannot be read leaves the placeholder in its item; nothing is
-// reported and the other photo is still shown. An empty card number (no
+// A file that is there but cannot be read leaves the placeholder in its
+// item and is named by the item's unreadablePhoto(), so that printing the
+// card fails; the other photo is still shown. An empty card number (no
 // current row) shows placeholders.
 void RefreshCardPhotos(const CardFacePhotos &photos, const QString &appFolder, const QString &cardNumberText);
 

@@ -10,9 +10,17 @@ namespace vellora {
 
 PhotoItem::PhotoItem(QWidget *parent) : QWidget(parent) {}
 
+void PhotoItem::setUnreadablePhoto(const QString &path, const QString &reason)
+{
+    m_unreadablePhoto = path;
+    m_unreadableReason = path.isEmpty() ? QString() : reason;
+}
+
 void PhotoItem::setPicture(const QImage &picture)
 {
     m_picture = picture;
+    m_unreadablePhoto.clear();
+    m_unreadableReason.clear();
     update();
     emit pictureChanged();
 }

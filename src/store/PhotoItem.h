@@ -18,7 +18,16 @@ public:
     explicit PhotoItem(QWidget *parent = nullptr);
 
     const QImage &picture() const { return m_picture; }
+    // A new picture also forgets an unreadable photo (below).
     void setPicture(const QImage &picture);
+
+    // The card's photo file this item should show but could not read (a
+    // damaged or oversized picture, a device, a pipe, a folder), with the
+    // reason; empty when there is none. The item shows the placeholder
+    // then, and printing the card fails naming the file.
+    const QString &unreadablePhoto() const { return m_unreadablePhoto; }
+    const QString &unreadableReason() const { return m_unreadableReason; }
+    void setUnreadablePhoto(const QString &path, const QString &reason);
     void clearPicture() { setPicture(QImage()); }
 
     // Stretched pictures are scaled to the box; unstretched ones are drawn
@@ -45,6 +54,8 @@ protected:
 
 private:
     QImage m_picture;
+    QString m_unreadablePhoto;
+    QString m_unreadableReason;
     bool m_stretch = true;
     bool m_proportional = false;
 };

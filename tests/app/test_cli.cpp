@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace vellora;
 using namespace vellora::test;
 
@@ -98,6 +100,34 @@ private slots:
             QVERIFY(s->contains(123456));
         else
             QVERIFY(!s->contains(9));
+    }
+
+    // A photo file that is there but cannot be read (damaged, a pipe)
+    // stops its card with a message naming the file, and the run ends with
+    // exit code 1; a card without a photo file prints the placeholder.
+    void unreadablePhotoStopsItsCard()
+    {
+        TempProgramFolder folder;
+        addCards(folder.path(), 3);
+        const QString images = folder.file("data/images/");
+        QDir().mkpath(images);
+        {
+            QFile damaged(images + "1.jpg");
+            QVERIFY(damaged.open(QIODevice::WriteOnly));
+            damaged.write(QByteArray("\xff\xd8\xff\xe0 this is no longer a picture", 40));
+        }
+        QCOMPARE(::mkfifo(QFile::encodeName(images + "2.jpg").constData(), 0644), 0);
+        const Run r = runProgram({"--folder", folder.path(), "--print", "all"});
+        QCOMPARE(r.exitCode, 1);
+        const QStringList lines = cardLines(r.out);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[0].startsWith("card 1: not printed") && lines[0].contains(images + "1.jpg"),
+                 qPrintable(lines[0]));
+        QVERIFY2(lines[1].startsWith("card 2: not printed") && lines[1].contains(images + "2.jpg"),
+                 qPrintable(lines[1]));
+        QVERIFY2(lines[2].startsWith("card 3: printed "), qPrintable(lines[2]));
+        QVERIFY2(r.out.contains("1 of 3 cards printed"), qPrintable(r.out));
+        QCOMPARE(printedPngs(folder.path()).size(), 1);
     }
 
     void printsAllCardsOnTheVirtualPrinter()

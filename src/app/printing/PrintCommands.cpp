@@ -82,6 +82,10 @@ CardSideModel CardSideFromPanel(const CardSideItems &items, CardSideId side)
             else
                 continue;
             item.picture = photo->picture();
+            if (item.kind == CardItemKind::Photo) {
+                item.unreadablePhoto = photo->unreadablePhoto();
+                item.unreadableReason = photo->unreadableReason();
+            }
             item.stretch = photo->stretch();
             item.proportional = photo->proportional();
         } else if (auto *label = qobject_cast<QLabel *>(widget)) {
