@@ -40,6 +40,12 @@ void exportTo(Program &p, ScriptedDialogs &dialogs, const QString &marker)
     p.trigger("ExportProject1");
 }
 
+// The dated card tables in backup/ whose names start with prefix, by name.
+QStringList datedFiles(const Program &p, const QString &prefix)
+{
+    return QDir(p.file("backup")).entryList({prefix + "*.DB"}, QDir::Files, QDir::Name);
+}
+
 QStringList plainTexts(const ScriptedMessages &answers)
 {
     QStringList out;
@@ -233,6 +239,55 @@ private slots:
         QVERIFY(p.main().fieldItemCount() > 0);
     }
 
+    // Import looks at the archive before it touches the collection: a card
+    // table that does not open, or files that do not fit on the disk (a
+    // sparse file counts with its full size), stop it with nothing changed.
+    void importOfABadArchiveChangesNothing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("damaged card table") << "table" << "cannot be opened";
+        QTest::newRow("larger than the free space") << "space" << " MB are free";
+    }
+    void importOfABadArchiveChangesNothing()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, error);
+        Program source;
+        fillCollection(source);
+        ScriptedDialogs dialogs;
+        ScriptedMessages answers;
+        exportTo(source, dialogs, source.file("Projects/Staff.mag"));
+        const QString archive = source.file("Projects/Staff files/");
+        if (fault == "table") {
+            QVERIFY(writeBytes(archive + "data/cardset1.DB", QByteArray(5000, 'x')));
+        } else {
+            QFile big(archive + "data/images/9.jpg");
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            QVERIFY(big.resize(qint64(1) << 42));   // 4 TiB, no block of it written
+        }
+
+        Program p;
+        p.addCard("Kept", "Safe");
+        QVERIFY(writeBytes(p.file("data/images/1.jpg"), photoBytes(5)));
+        QVERIFY(writeBytes(p.file("layout.ccl"), "mine"));
+        p.trigger("SaveBackupCopy1");
+        const auto before = collectionFiles(p);
+        const QStringList cards = p.cards();
+        const QStringList entries = QDir(p.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        answers.clear();
+        answers.push(MrNo);
+        dialogs.answerText(source.file("Projects/Staff.mag"));
+        p.trigger("ImportProject1");
+        QCOMPARE(plainTexts(answers).size(), 1);
+        QVERIFY2(plainTexts(answers)[0].contains(error), qPrintable(plainTexts(answers)[0]));
+        QCOMPARE(collectionFiles(p), before);
+        QCOMPARE(QDir(p.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), entries);
+        QVERIFY(p.table().isOpen());
+        QCOMPARE(p.cards(), cards);
+        QVERIFY(p.main().fieldItemCount() > 0);
+    }
+
     void linksInAProjectAreNotFollowed()
     {
         QTemporaryDir outside;
@@ -345,14 +400,24 @@ private slots:
     void twoBackupsKeepTheSecond()
     {
         Program p;
-        ScriptedMessages answers;
+        ScriptedMessages answers({MrOk, MrOk});
         p.addCard("First");
         p.trigger("SaveBackupCopy1");
+        const QByteArray firstBackup = readBytes(p.file("backup/CardSet1.DB"));
         p.addCard("Second");
         p.table().edit();
         p.table().fieldByName("Department").setAsString("typed, not saved");   // committed by the command
         p.trigger("SaveBackupCopy1");
-        QCOMPARE(answers.shown().size(), 0);
+        // Each save tells where the copy went; the second keeps the first.
+        QCOMPARE(answers.shown().size(), 2);
+        QCOMPARE(answers.unexpected(), 0);
+        const QString backupPath = QDir::toNativeSeparators(QDir::cleanPath(p.file("backup/CardSet1.DB")));
+        QCOMPARE(answers.shown()[0].kind, MsgKind::Information);
+        QVERIFY2(answers.shown()[0].text.contains(backupPath), qPrintable(answers.shown()[0].text));
+        const QStringList previous = datedFiles(p, "CardSet1-2");
+        QCOMPARE(previous.size(), 1);
+        QVERIFY2(answers.shown()[1].text.contains(previous.first()), qPrintable(answers.shown()[1].text));
+        QCOMPARE(readBytes(p.file("backup/" + previous.first())), firstBackup);
         const QStringList atSecondBackup = p.cards();
         QVERIFY(atSecondBackup.last().endsWith("|typed, not saved"));
 
@@ -360,15 +425,117 @@ private slots:
         QVERIFY(writeBytes(p.file("data/images/3.jpg"), photoBytes(3)));
         QVERIFY(writeBytes(p.file("layout.ccl"), "a layout made after the backup"));
         const QByteArray config = readBytes(p.file("config.cfg"));
+        const QByteArray replaced = readBytes(p.file("data/cardset1.DB"));
+        answers.clear();
+        answers.push(MrYes);
         p.trigger("LoadBackupCopy1");
-        QCOMPARE(answers.shown().size(), 0);
+        // Asked first, naming the backup's cards, No the default.
+        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown()[0].kind, MsgKind::Warning);
+        QCOMPARE(answers.shown()[0].buttons, MsgButton::Yes | MsgButton::No);
+        QCOMPARE(answers.shown()[0].defaultButton, MsgButton::No);
+        QVERIFY2(answers.shown()[0].text.contains(" 2 cards"), qPrintable(answers.shown()[0].text));
         QCOMPARE(p.cards(), atSecondBackup);
         QCOMPARE(readBytes(p.file("data/images/3.jpg")), photoBytes(3));
         QCOMPARE(readBytes(p.file("layout.ccl")), QByteArray("a layout made after the backup"));
         QCOMPARE(readBytes(p.file("config.cfg")), config);
         QCOMPARE(p.main().fieldItemCount(), p.table().fieldCount());
+        // The replaced table is kept beside the backup, where the question said.
+        const QStringList kept = datedFiles(p, "CardSet1-replaced-");
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(readBytes(p.file("backup/" + kept.first())), replaced);
+        QVERIFY2(answers.shown()[0].text.contains(kept.first()), qPrintable(answers.shown()[0].text));
         // Card numbers go on after the loaded table's own.
         QCOMPARE(p.addCard("After"), 3);
+    }
+
+    // Load Backup Copy asks before it replaces anything: No (the default)
+    // loses no card.
+    void restoreAnsweredNoKeepsTheCards()
+    {
+        Program p;
+        ScriptedMessages answers({MrOk});
+        p.addCard("Backed up");
+        p.trigger("SaveBackupCopy1");
+        p.addCard("Added since");
+        p.addCard("Added too");
+        const auto before = collectionFiles(p);
+        const QStringList cards = p.cards();
+        answers.clear();
+        answers.push(MrNo);
+        p.trigger("LoadBackupCopy1");
+        QCOMPARE(answers.shown().size(), 1);
+        QVERIFY2(answers.shown()[0].text.contains(" 1 cards"), qPrintable(answers.shown()[0].text));
+        QCOMPARE(collectionFiles(p), before);
+        QCOMPARE(p.cards(), cards);
+    }
+
+    // Only the last ten dated copies of each kind stay.
+    void datedCopiesKeepTheLastTen()
+    {
+        Program p;
+        ScriptedMessages answers({MrOk, MrOk});
+        p.addCard("One");
+        p.trigger("SaveBackupCopy1");
+        for (int i = 10; i < 22; ++i) {
+            QVERIFY(writeBytes(p.file(QStringLiteral("backup/CardSet1-200001%1-000000.DB").arg(i)), "old backup"));
+            QVERIFY(writeBytes(p.file(QStringLiteral("backup/CardSet1-replaced-200001%1-000000.DB").arg(i)), "old table"));
+        }
+        p.trigger("SaveBackupCopy1");
+        answers.push(MrYes);
+        p.trigger("LoadBackupCopy1");
+        QCOMPARE(answers.unexpected(), 0);
+        for (const char *kind : {"CardSet1-2", "CardSet1-replaced-"}) {
+            const QStringList copies = datedFiles(p, kind);
+            QCOMPARE(copies.size(), 10);
+            QVERIFY(!copies.contains(QString(kind).replace("-2", "-") + "20000110-000000.DB"));
+            QVERIFY(!copies.contains(QString(kind).replace("-2", "-") + "20000112-000000.DB"));
+            QVERIFY(copies.contains(QString(kind).replace("-2", "-") + "20000113-000000.DB"));
+        }
+    }
+
+    // A backup that could not be made is said so; a missing backup folder is
+    // made first.
+    void backupFolderMissingOrBlocked()
+    {
+        Program p;
+        p.addCard("Only");
+        QVERIFY(QDir(p.file("backup")).removeRecursively());
+        {
+            ScriptedMessages answers({MrOk});
+            p.trigger("SaveBackupCopy1");
+            QCOMPARE(readBytes(p.file("backup/CardSet1.DB")), readBytes(p.file("data/cardset1.DB")));
+            QCOMPARE(answers.shown().size(), 1);
+            QCOMPARE(answers.shown()[0].kind, MsgKind::Information);
+        }
+        QVERIFY(QDir(p.file("backup")).removeRecursively());
+        QVERIFY(writeBytes(p.file("backup"), "a file where the folder should be"));
+        ScriptedMessages answers({MrOk});
+        p.trigger("SaveBackupCopy1");
+        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown()[0].kind, MsgKind::Error);
+        QVERIFY2(answers.shown()[0].text.contains("No backup copy was made"), qPrintable(answers.shown()[0].text));
+        QCOMPARE(readBytes(p.file("backup")), QByteArray("a file where the folder should be"));
+        QVERIFY(p.table().isOpen());
+    }
+
+    // Export Project names every file it could not copy.
+    void exportNamesTheFilesNotCopied()
+    {
+        Program p;
+        fillCollection(p);
+        // A folder standing where a photo's copy should go.
+        QVERIFY(QDir().mkpath(p.file("Projects/Staff files/data/images/2.jpg")));
+        ScriptedDialogs dialogs;
+        ScriptedMessages answers({MrOk});
+        exportTo(p, dialogs, p.file("Projects/Staff.mag"));
+        const QList<ShownMessage> reports = answers.shown();
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].kind, MsgKind::Warning);
+        QVERIFY2(reports[0].text.contains(QDir::toNativeSeparators(p.file("data/images/2.jpg"))),
+                 qPrintable(reports[0].text));
+        QVERIFY2(!reports[0].text.contains("1.jpg"), qPrintable(reports[0].text));
+        QCOMPARE(readBytes(p.file("Projects/Staff files/data/images/1.jpg")), photoBytes(1));
     }
 
     void backupWithoutCardTableFilesWarns()
@@ -421,7 +588,7 @@ private slots:
         p.addCard("At exit");
         QVERIFY(writeBytes(p.file("backup/CardSet1.PX"), "index of an older Paradox backup"));
         p.main().show();
-        ScriptedMessages answers({MrYes});
+        ScriptedMessages answers({MrYes, MrOk});
         QVERIFY(p.main().close());
         QCOMPARE(readBytes(p.file("backup/CardSet1.DB")), readBytes(p.file("data/cardset1.DB")));
         // An index that does not belong to this table is not left beside it.

@@ -107,8 +107,10 @@ private slots:
         QCOMPARE(p.addCard("New here"), 6);
 
         // The Paradox backup of that installation loads as well.
+        answers.push(MrYes);
         p.trigger("LoadBackupCopy1");
-        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown().size(), 2);
+        QVERIFY2(answers.shown()[1].text.contains(" 3 cards"), qPrintable(answers.shown()[1].text));
         QCOMPARE(p.cards().size(), 3);
         QCOMPARE(p.addCard("After the backup"), 6);
     }

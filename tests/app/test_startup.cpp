@@ -131,8 +131,9 @@ private slots:
         windows.createMainWindow(folder.path());
         windows.main->show();
         windows.main->store()->newCard();
-        ScriptedMessages answers({MrYes});
+        ScriptedMessages answers({MrYes, MrOk});
         QVERIFY(windows.main->close());
+        QCOMPARE(answers.unexpected(), 0);
         QVERIFY(QFile::exists(folder.file("backup/CardSet1.DB")));
         Table backup;
         backup.setDatabaseName(folder.file("backup"));
@@ -157,19 +158,33 @@ private slots:
         QVERIFY(!QFile::exists(folder.file("data/cardset1.DB")));
     }
 
+    void damagedSettingsAreKeptAsideAndDefaultsUsed_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("too short") << QByteArray(1000, '\x07');
+        // Both records' worth of noise: no font, text or flag of it is used.
+        QByteArray noise(2 * 5284, '\0');
+        quint32 x = 2024;
+        for (char &c : noise) {
+            x = x * 1664525u + 1013904223u;
+            c = char(x >> 24);
+        }
+        QTest::newRow("random bytes") << noise;
+    }
     void damagedSettingsAreKeptAsideAndDefaultsUsed()
     {
+        QFETCH(QByteArray, bytes);
         TempProgramFolder folder;
         QFile f(folder.file("config.cfg"));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(1000, '\x07'));
+        f.write(bytes);
         f.close();
         ScriptedMessages answers;
         ProgramWindows windows;
         windows.createMainWindow(folder.path());
         QCOMPARE(answers.shown().size(), 1);
         QVERIFY(answers.shown()[0].text.contains("config.cfg.damaged"));
-        QCOMPARE(readAll(folder.file("config.cfg.damaged")), QByteArray(1000, '\x07'));
+        QCOMPARE(readAll(folder.file("config.cfg.damaged")), bytes);
         QVERIFY(!QFile::exists(folder.file("config.cfg")));
         QCOMPARE(windows.main->settings().front, DefaultSettingsRecord());
     }

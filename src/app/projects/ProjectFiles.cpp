@@ -135,6 +135,42 @@ QStringList CopyFolderFiles(const QString &from, const QString &to)
     return failed;
 }
 
+qint64 FolderFilesSize(const QString &folder)
+{
+    qint64 total = 0;
+    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (const QString &name : regularFilesIn(folder)) {
+        std::error_code ec;
+        const auto size = fs::file_size(toPath(base + name), ec);
+        if (!ec)
+            total += qint64(size);
+    }
+    return total;
+}
+
+QStringList MoveFolderFiles(const QString &from, const QString &to)
+{
+    QStringList failed;
+    if (!IsRealFolder(from))
+        return failed;
+    if (!MakeRealFolder(to))
+        return regularFilesIn(from);
+    std::error_code ec;
+    QList<fs::path> entries;
+    for (fs::directory_iterator it(toPath(from), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->symlink_status(typeError).type() != fs::file_type::directory)
+            entries.append(it->path());
+    }
+    for (const fs::path &p : entries) {
+        std::error_code moveError;
+        fs::rename(p, toPath(to) / p.filename(), moveError);
+        if (moveError)
+            failed.append(fromPath(p.filename()));
+    }
+    return failed;
+}
+
 void DeleteFolderFiles(const QString &folder)
 {
     if (!IsRealFolder(folder))

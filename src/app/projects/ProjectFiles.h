@@ -39,6 +39,15 @@ bool ReplaceWithCopy(const QString &from, const QString &to);
 // names that could not be copied.
 QStringList CopyFolderFiles(const QString &from, const QString &to);
 
+// The sum of the sizes of the regular files directly in `folder`, as their
+// copies will take (a sparse file counts with its full size).
+qint64 FolderFilesSize(const QString &folder);
+
+// Moves every entry directly in `from` that is not a folder into the real
+// folder `to` (made when missing), by renaming; returns the names that
+// could not be moved.
+QStringList MoveFolderFiles(const QString &from, const QString &to);
+
 // Deletes every file directly in `folder` (links are removed, not their
 // targets; folders stay).
 void DeleteFolderFiles(const QString &folder);
