@@ -3,6 +3,12 @@ set(VELLORA_WARNINGS -Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-decl
 
 # vellora_layer(NAME DEPS...): one static library per folder under src/,
 # built from every .cpp below it. Later files need no CMake edit.
+#
+# A layer sees its own headers and those of the layers in DEPS (and theirs),
+# nothing else: its include folder build/layers/NAME holds a single link NAME
+# to src/NAME, so "store/Photos.h" resolves for store and every layer that
+# links store, while an include of a layer above fails to compile. Targets
+# above all layers (tests, benchmarks, tools) see all of src/ instead.
 function(vellora_layer name)
   cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
@@ -17,17 +23,26 @@ function(vellora_layer name)
     endif()
   endforeach()
   set(srcs ${kept})
+  set(incdir ${CMAKE_BINARY_DIR}/layers/${name})
+  file(MAKE_DIRECTORY ${incdir})
+  if(NOT EXISTS ${incdir}/${name})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${incdir}/${name} SYMBOLIC)
+  endif()
+  set(is_layer "$<BOOL:$<TARGET_PROPERTY:VELLORA_LAYER>>")
+  set(layer_include "$<${is_layer}:${incdir}>")
+  set(others_include "$<$<NOT:${is_layer}>:${PROJECT_SOURCE_DIR}/src>")
   set(compiled ${srcs})
   list(FILTER compiled INCLUDE REGEX "\\.(cpp|c)$")
   if(compiled)
     add_library(vellora_${name} STATIC ${srcs})
+    set_target_properties(vellora_${name} PROPERTIES VELLORA_LAYER ON)
     target_compile_options(vellora_${name} PRIVATE ${VELLORA_WARNINGS})
-    target_include_directories(vellora_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(vellora_${name} PUBLIC ${layer_include} INTERFACE ${others_include})
     target_link_libraries(vellora_${name} PUBLIC ${L_DEPS})
   else()
     # A layer with headers only so far.
     add_library(vellora_${name} INTERFACE)
-    target_include_directories(vellora_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_include_directories(vellora_${name} INTERFACE ${layer_include} ${others_include})
     target_link_libraries(vellora_${name} INTERFACE ${L_DEPS})
   endif()
 endfunction()

@@ -3,22 +3,13 @@
 // file or the field concerned) and can be shown as it stands.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
-#include <exception>
+#include "engine/util/OperatorError.h"
 
 namespace vellora {
 
-class EngineError : public std::exception {
+class EngineError : public OperatorError {
 public:
-    explicit EngineError(QString message);
-    const QString &message() const noexcept { return m_message; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using OperatorError::OperatorError;
 };
 
 // Thrown by operations a table kind does not offer (for example reverting

@@ -20,8 +20,6 @@
 
 namespace vellora {
 
-PhotoError::PhotoError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
-
 QString PhotoSuffix(PhotoSlot slot)
 {
     return slot == PhotoSlot::Second ? QStringLiteral("-2") : QString();

@@ -12,21 +12,15 @@
 #include <QImage>
 #include <QString>
 
-#include <exception>
+#include "engine/util/OperatorError.h"
 
 namespace vellora {
 
 // A photo or picture file that cannot be read or written. The message is
 // meant for the operator and names the file.
-class PhotoError : public std::exception {
+class PhotoError : public OperatorError {
 public:
-    explicit PhotoError(QString message);
-    const QString &message() const noexcept { return m_message; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using OperatorError::OperatorError;
 };
 
 // Limits on pictures read from files: each side at most kMaxPictureSide

@@ -10,7 +10,8 @@
 // card first. Failed copies are not reported, but each copy replaces its
 // target only once complete.
 #include <QString>
-#include <exception>
+
+#include "engine/util/OperatorError.h"
 
 class TForm1;
 class TForm3;
@@ -19,15 +20,9 @@ namespace vellora {
 
 // A project that cannot be imported (one of its folders is missing). The
 // message is meant for the operator; nothing has been deleted.
-class ProjectError : public std::exception {
+class ProjectError : public OperatorError {
 public:
-    explicit ProjectError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
-    const QString &message() const noexcept { return m_message; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using OperatorError::OperatorError;
 };
 
 // The checks of an import, in this order, before anything is deleted.

@@ -1,8 +1,7 @@
 #include "app/shell/ErrorReport.h"
 
-#include "engine/EngineError.h"
+#include "engine/util/OperatorError.h"
 #include "lang/MessageDialog.h"
-#include "store/Photos.h"
 
 namespace vellora {
 
@@ -10,9 +9,7 @@ QString CurrentExceptionMessage()
 {
     try {
         throw;
-    } catch (const EngineError &e) {
-        return e.message();
-    } catch (const PhotoError &e) {
+    } catch (const OperatorError &e) {
         return e.message();
     } catch (const std::exception &e) {
         return QString::fromUtf8(e.what());

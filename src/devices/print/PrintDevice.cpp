@@ -2,8 +2,6 @@
 
 namespace vellora {
 
-PrintError::PrintError(const QString &message) : std::runtime_error(message.toStdString()) {}
-
 int QtTextFlags(int f)
 {
     int flags = Qt::AlignTop | Qt::TextShowMnemonic;

@@ -10,16 +10,16 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
-#include <stdexcept>
+
+#include "engine/util/OperatorError.h"
 
 namespace vellora {
 
 // An error meant for the operator, raised by devices, the renderer and the
 // print job. what() holds the UTF-8 text.
-class PrintError : public std::runtime_error {
+class PrintError : public OperatorError {
 public:
-    explicit PrintError(const QString &message);
-    QString message() const { return QString::fromUtf8(what()); }
+    using OperatorError::OperatorError;
 };
 
 // Values of the printer's orientation setting.

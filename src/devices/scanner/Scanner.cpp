@@ -12,8 +12,6 @@
 
 namespace vellora {
 
-ScannerError::ScannerError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
-
 QString ScannerDevice::text() const
 {
     QString t = (vendor + QLatin1Char(' ') + model).trimmed();

@@ -13,20 +13,15 @@
 #include <QList>
 #include <QString>
 
-#include <exception>
 #include <optional>
+
+#include "engine/util/OperatorError.h"
 
 namespace vellora {
 
-class ScannerError : public std::exception {
+class ScannerError : public OperatorError {
 public:
-    explicit ScannerError(QString message);
-    const QString &message() const noexcept { return m_message; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using OperatorError::OperatorError;
 };
 
 struct ScannerDevice {

@@ -17,8 +17,6 @@
 
 namespace vellora {
 
-VideoCaptureError::VideoCaptureError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
-
 QString VideoFormat::text() const
 {
     QString t = QStringLiteral("%1 x %2").arg(width).arg(height);

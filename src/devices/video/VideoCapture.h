@@ -20,21 +20,16 @@
 #include <QSize>
 #include <QString>
 
-#include <exception>
 #include <memory>
+
+#include "engine/util/OperatorError.h"
 
 namespace vellora {
 
 // A failure meant for the operator (opening a driver, saving a frame).
-class VideoCaptureError : public std::exception {
+class VideoCaptureError : public OperatorError {
 public:
-    explicit VideoCaptureError(QString message);
-    const QString &message() const noexcept { return m_message; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using OperatorError::OperatorError;
 };
 
 // The three fixed texts of a failed open.

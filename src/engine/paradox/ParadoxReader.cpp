@@ -14,10 +14,6 @@
 
 namespace vellora::paradox {
 
-ParadoxError::ParadoxError(QString message)
-    : m_message(std::move(message)), m_utf8(m_message.toUtf8())
-{
-}
 
 namespace {
 

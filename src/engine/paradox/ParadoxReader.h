@@ -8,8 +8,9 @@
 #include <QString>
 #include <QVariant>
 
-#include <exception>
 #include <memory>
+
+#include "engine/util/OperatorError.h"
 
 namespace vellora::paradox {
 
@@ -63,15 +64,9 @@ struct TableInfo {
 
 // Every failure to read a table: the message is meant for the operator and
 // names the file.
-class ParadoxError : public std::exception {
+class ParadoxError : public OperatorError {
 public:
-    explicit ParadoxError(QString message);
-    const QString &message() const noexcept { return m_message; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using OperatorError::OperatorError;
 };
 
 class ParadoxReader {
