@@ -314,6 +314,21 @@ private slots:
         QCOMPARE(title->palette().color(QPalette::WindowText), QColor(0, 90, 160));
     }
 
+    // The font dialog's texts are in every shipped language.
+    void fontDialogHasItsKeysInEveryLanguage()
+    {
+        TempProgramFolder folder;
+        QStringList lines;
+        QVERIFY(ReadUtf16Lines(folder.file("languages.ini"), &lines));
+        const QStringList languages = SectionNamesOf(lines);
+        QVERIFY(languages.contains("German"));
+        FontChoiceDialog dialog(QFont("Arial"), Qt::black);
+        for (const QString &language : languages) {
+            const LanguageTable table(SectionLines(lines, language));
+            QVERIFY2(MissingKeys(&dialog, table).isEmpty(), qPrintable(language + ": " + MissingKeys(&dialog, table).join(", ")));
+        }
+    }
+
     // Field names spelled in other letter case (a converted table): the
     // quick layouts place and show their field items all the same.
     void quickLayoutsFindFieldsWhateverTheirLetterCase()
