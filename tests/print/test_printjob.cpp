@@ -190,8 +190,8 @@ private slots:
         QCOMPARE(job.pages.size(), 2);
         QCOMPARE(int(job.pages[0].orientation), int(PageOrientation::Landscape));
         QCOMPARE(int(job.pages[1].orientation), int(PageOrientation::Portrait));
-        QCOMPARE(QImage(job.pages[0].imageFile).size(), QSize(1011, 638));
-        QCOMPARE(QImage(job.pages[1].imageFile).size(), QSize(638, 1011));
+        QCOMPARE(QImage(job.pages[0].imageFile).size(), QSize(1026, 642));
+        QCOMPARE(QImage(job.pages[1].imageFile).size(), QSize(642, 1026));
         QVERIFY(QFile::exists(job.pdfFile));
         QVERIFY(job.tracks[0] && job.tracks[1] && !job.tracks[2]);
         QCOMPARE(job.tracks[0]->line, QString("~1,MPC7,BPI210,%MARIA LINDQVIST?"));

@@ -11,6 +11,7 @@
 #include "print/PrinterChoice.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
+#include "store/DataSource.h"
 #include "store/PhotoItem.h"
 
 #include <QAction>
@@ -217,8 +218,19 @@ void TForm1::connectMenu()
     };
     auto store = [this](auto command) {
         return [this, command] {
-            if (m_store && m_table->isOpen())
+            if (m_store && m_table->isOpen()) {
+                // Text typed into a date or number box is checked before the
+                // card is left; Undo drops it.
+                if constexpr (std::is_same_v<decltype(command), void (CardStore::*)()>) {
+                    if (command == &CardStore::undoCard)
+                        m_dataSource->dropPendingEdits();
+                    else
+                        m_dataSource->storePendingEdits();
+                } else {
+                    m_dataSource->storePendingEdits();
+                }
                 (m_store->*command)();
+            }
         };
     };
     auto captureFirst = [this] { OpenCapture(m_front.Image1, QString(), 0); };
@@ -289,8 +301,10 @@ void TForm1::connectMenu()
         auto *b = m_navigator->findChild<QToolButton *>(QLatin1String(m.name));
         connect(b, &QToolButton::clicked, this, [this, move = m.move] {
             ReportErrors([&] {
-                if (m_store && m_table->isOpen())
+                if (m_store && m_table->isOpen()) {
+                    m_dataSource->storePendingEdits();
                     (m_store->*move)();
+                }
             });
         });
     }

@@ -11,6 +11,7 @@
 #include "lang/MessageDialog.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
+#include "store/DataSource.h"
 #include "engine/util/FileLookup.h"
 #include "store/ScaledPicture.h"
 #include "store/PhotoItem.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 
 using namespace vellora;
@@ -62,6 +64,11 @@ void TForm1::FormCreate(const QString &appFolder)
     delete m_store;
     m_store = new CardStore(m_table, m_appFolder, this);
     connect(m_store, &CardStore::cardPhotosRefreshed, this, [this] { ShowPlaceholders(true); });
+    // Typing into an empty collection starts its first card.
+    m_dataSource->setRowMaker([store = QPointer<CardStore>(m_store)] {
+        if (store)
+            store->newCard();
+    });
     m_settings.ResetSettings();                                  // 4
     openCardTable();                                             // 5
     FreeFieldItems();                                            // 6
@@ -114,8 +121,10 @@ void TForm1::showEvent(QShowEvent *event)
 
 void TForm1::CommitCard()
 {
-    if (m_table->isOpen())
+    if (m_table->isOpen()) {
+        m_dataSource->storePendingEdits();
         m_store->commitCard();
+    }
 }
 
 bool TForm1::FormClose(bool internalSave)

@@ -45,7 +45,8 @@ struct CardSideItems {
     // placeholder label, by position.
     QList<vellora::DBMemo *> fieldItems;
     QList<QLabel *> placeholders;
-    // The field item bound to the field (exact name), or nullptr.
+    // The field item bound to the field (letter case ignored, as field
+    // names are everywhere), or nullptr.
     vellora::DBMemo *fieldItem(const QString &fieldName) const;
     // The panel's item of that name, letter case ignored; the last one in
     // child order when several match. nullptr when none does.

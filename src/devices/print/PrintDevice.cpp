@@ -6,7 +6,9 @@ PrintError::PrintError(const QString &message) : std::runtime_error(message.toSt
 
 int QtTextFlags(int f)
 {
-    int flags = Qt::AlignTop | Qt::TextShowMnemonic;
+    // An ampersand is an ampersand: texts print exactly as the card face
+    // shows them.
+    int flags = Qt::AlignTop;
     if (f & TextAlignCenter)
         flags |= Qt::AlignHCenter;
     else if (f & TextAlignRight)

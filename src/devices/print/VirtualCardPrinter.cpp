@@ -33,12 +33,29 @@ QString orientationName(PageOrientation o)
 
 int jobCounter = 0;
 
+// Every pixel black or white: darker than the middle grey prints black.
+void ToBlackAndWhite(QImage &page)
+{
+    if (page.format() != QImage::Format_RGB32)
+        page = page.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < page.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(page.scanLine(y));
+        for (int x = 0; x < page.width(); ++x) {
+            const QRgb p = line[x];
+            const int grey = (qRed(p) + qGreen(p) + qBlue(p)) / 3;
+            line[x] = grey > 128 ? 0xffffffffu : 0xff000000u;
+        }
+    }
+}
+
 }  // namespace
 
 QSize CardPagePixels(int dpi, PageOrientation orientation)
 {
-    const int w = RoundHalfEven(CardWidthMm / 25.4 * dpi);
-    const int h = RoundHalfEven(CardHeightMm / 25.4 * dpi);
+    // The card as the program renders it: 1026 x 642 pixels at 300 dpi, in
+    // proportion at the other resolutions.
+    const int w = int(RoundHalfEven(double(CardImageWidth300) * dpi / 300));
+    const int h = int(RoundHalfEven(double(CardImageHeight300) * dpi / 300));
     return orientation == PageOrientation::Landscape ? QSize(w, h) : QSize(h, w);
 }
 
@@ -151,7 +168,9 @@ void VirtualCardPrinter::openPage()
     m_pages.push_back(std::move(page));
     m_painter = std::make_unique<QPainter>(&m_pages.back().image);
     m_painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
-    m_painter->setRenderHint(QPainter::TextAntialiasing, true);
+    // A monochrome card printer prints black or nothing: no grey text edges.
+    m_painter->setRenderHint(QPainter::TextAntialiasing, !m_mono);
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
     m_painter->setBackgroundMode(m_transparent ? Qt::TransparentMode : Qt::OpaqueMode);
     m_painter->setFont(QtFontFor(m_font));
     m_painter->setPen(m_font.colour);
@@ -164,6 +183,8 @@ void VirtualCardPrinter::closePage()
         m_painter->end();
         m_painter.reset();
     }
+    if (m_pageOpen && m_mono && !m_pages.empty())
+        ToBlackAndWhite(m_pages.back().image);
     m_pageOpen = false;
 }
 
@@ -196,6 +217,13 @@ void VirtualCardPrinter::abortDocument()
     m_open = false;
     m_pages.clear();
     m_tracks = {};
+}
+
+void VirtualCardPrinter::setMonochrome(bool on)
+{
+    m_mono = on;
+    if (m_painter)
+        m_painter->setRenderHint(QPainter::TextAntialiasing, !on);
 }
 
 void VirtualCardPrinter::setTransparentTextBackground()

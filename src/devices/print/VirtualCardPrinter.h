@@ -4,7 +4,8 @@
 // as the card printer's driver, takes the magnetic escape lines ("~1,",
 // "~2,", "~3," drawn at the page's origin) off the page and records them as
 // the card's stripe data. Each finished job leaves in the output folder one
-// PNG per page, a PDF of the job at the card's real size (CR80) and a text
+// PNG per page, a PDF of the job at the card's real size (CR80, the page
+// image stretched over each page) and a text
 // file with orientation, resolution and the stripe data of each track.
 #include "devices/print/PrintDevice.h"
 
@@ -56,9 +57,14 @@ struct PrintedJob {
     std::array<std::optional<StripeTrack>, 3> tracks;
 };
 
-// The CR80 card in millimetres and in pixels at a resolution.
+// The CR80 card in millimetres: the size of the PDF's pages.
 inline constexpr double CardWidthMm = 85.6;
 inline constexpr double CardHeightMm = 54.0;
+// The rendered card at 300 dpi (twice the card panel of 513 x 321).
+inline constexpr int CardImageWidth300 = 1026;
+inline constexpr int CardImageHeight300 = 642;
+// The printable page in pixels: the rendered card at the resolution, so a
+// page holds exactly what the preview shows (1026 x 642 at 300 dpi).
 QSize CardPagePixels(int dpi, PageOrientation orientation);
 
 // Splits "~2,MPC5,BPI75,;1234?" into its data "1234"; nullopt when the text
@@ -90,6 +96,7 @@ public:
     bool documentOpen() const override { return m_open; }
     int dpiX() const override { return m_dpi; }
     int dpiY() const override { return m_dpi; }
+    void setMonochrome(bool on) override;
     void setTransparentTextBackground() override;
     void selectFont(const DeviceFont &font) override;
     void textOut(QPoint topLeft, const QString &text) override;
@@ -117,6 +124,7 @@ private:
     std::unique_ptr<QPainter> m_painter;
     DeviceFont m_font;
     bool m_transparent = true;
+    bool m_mono = false;
     std::array<std::optional<StripeTrack>, 3> m_tracks;
     std::vector<PrintedJob> m_jobs;
 };
