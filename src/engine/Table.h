@@ -51,6 +51,7 @@ enum class TableType {
     DBase,
     FoxPro,
     Text,           // text table with a schema file
+    Odbc,           // a table of an ODBC data source (the database is its name)
 };
 
 enum class TableState { Inactive, Browse, Edit, Insert };
