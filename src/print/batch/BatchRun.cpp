@@ -64,6 +64,16 @@ QString BatchErrorQuestion(const QString &error)
 BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int resolution,
                         const std::function<void(const BatchCardReport &)> &onCard)
 {
+    QList<int> positions;
+    for (int i = 0; i < ticked.size(); ++i)
+        if (ticked[i])
+            positions.append(i);
+    return RunBatchAt(host, positions, resolution, onCard);
+}
+
+BatchRunResult RunBatchAt(const BatchHost &host, const QList<int> &positions, int resolution,
+                          const std::function<void(const BatchCardReport &)> &onCard)
+{
     BatchRunResult result;
     Table *table = host.table;
     TPrintPreview *preview = host.preview;
@@ -93,8 +103,7 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
     } catch (...) {
     }
 
-    for (bool t : ticked)
-        result.ticked += t ? 1 : 0;
+    result.ticked = int(positions.size());
     const int j = result.ticked;
     if (j == 0 || !table || !preview) {
         if (j == 0)
@@ -115,7 +124,7 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
     const RenderMode mode = resolution == 2 ? RenderMode::Half : RenderMode::Full;
 
     int k = 0;
-    for (int i = 0; i < ticked.size(); ++i) {
+    for (const int i : positions) {
         pumpEvents();
         if (progress && progress->cancelled()) {
             preview->BatchMode = false;
@@ -123,8 +132,6 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
             result.cancelled = true;
             return result;
         }
-        if (!ticked[i])
-            continue;
         ++k;
         if (progress) {
             progress->progressBar()->setValue(k);
