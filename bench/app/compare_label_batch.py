@@ -110,7 +110,7 @@ def main():
     folder = os.path.join(build, "bench-collections", "cards-%d" % args.cards)
     if not os.path.exists(os.path.join(folder, ".complete")):
         subprocess.run([os.path.join(build, "bench", "app", "app_bench_cli_print"),
-                        "--benchmark_filter=BM_PrintAll/%d$" % args.cards], check=True)
+                        "--benchmark_filter=BM_PrintAll/%d/" % args.cards], check=True)
 
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     with tempfile.TemporaryDirectory() as work:

@@ -4,9 +4,11 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <memory>
 #include <new>
 #include <vector>
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 namespace vellora {
@@ -73,23 +75,20 @@ EncodedPage EncodePage(const QImage &image, int dpi, PageOrientation orientation
     out.dpi = dpi;
     out.orientation = orientation;
 
-    z_stream z{};
-    if (deflateInit2(&z, kPageCompressionLevel, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    // The filtered rows, then one compression of the whole (the compressor
+    // works on whole buffers). Both stay with the thread for its next page.
+    thread_local std::vector<unsigned char> filtered;
+    thread_local std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor *)> compressor(
+        nullptr, libdeflate_free_compressor);
+    if (!compressor)
+        compressor.reset(libdeflate_alloc_compressor(kPageCompressionLevel));
+    if (!compressor)
         throw std::bad_alloc();
     const size_t rowBytes = size_t(out.width) * 3 + 1;
-    std::vector<unsigned char> row(rowBytes);
-    const uLong bound = deflateBound(&z, uLong(rowBytes) * uLong(out.height));
-    try {
-        out.deflated.resize(qsizetype(bound));
-    } catch (...) {
-        deflateEnd(&z);
-        throw;
-    }
-    z.next_out = reinterpret_cast<Bytef *>(out.deflated.data());
-    z.avail_out = uInt(bound);
+    filtered.resize(rowBytes * size_t(out.height));
+    unsigned char *o = filtered.data();
     for (int y = 0; y < out.height; ++y) {
         const auto *px = reinterpret_cast<const QRgb *>(page.constScanLine(y));
-        unsigned char *o = row.data();
         *o++ = kFilterSub;
         unsigned char pr = 0, pg = 0, pb = 0;
         for (int x = 0; x < out.width; ++x) {
@@ -103,14 +102,14 @@ EncodedPage EncodePage(const QImage &image, int dpi, PageOrientation orientation
             pg = g;
             pb = b;
         }
-        z.next_in = row.data();
-        z.avail_in = uInt(rowBytes);
-        deflate(&z, y + 1 == out.height ? Z_FINISH : Z_NO_FLUSH);
     }
-    if (out.height == 0)
-        deflate(&z, Z_FINISH);
-    out.deflated.resize(qsizetype(z.total_out));
-    deflateEnd(&z);
+    const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filtered.size());
+    out.deflated.resize(qsizetype(bound));
+    const size_t size = libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(),
+                                                 out.deflated.data(), bound);
+    if (size == 0)
+        throw std::bad_alloc();  // cannot happen with the bound's room
+    out.deflated.resize(qsizetype(size));
     return out;
 }
 

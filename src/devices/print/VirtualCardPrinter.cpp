@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -122,12 +124,25 @@ private:
         QFile::remove(job.pdfFile);
     }
 
+    // Written beside the file under a hidden name, then renamed: the file
+    // appears complete or not at all. Printed cards are output, not data to
+    // keep: nothing waits for the disk (no sync).
     static void save(const QString &path, const QByteArray &bytes)
     {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            throw PrintError(QStringLiteral("The virtual card printer cannot write \"%1\": %2")
-                                 .arg(path, file.errorString()));
+        const QFileInfo target(path);
+        QFile file(target.path() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".part"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+            !file.flush()) {
+            const QString why = file.errorString();
+            file.remove();
+            throw PrintError(QStringLiteral("The virtual card printer cannot write \"%1\": %2").arg(path, why));
+        }
+        file.close();
+        if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+            const QString why = QString::fromLocal8Bit(std::strerror(errno));
+            file.remove();
+            throw PrintError(QStringLiteral("The virtual card printer cannot write \"%1\": %2").arg(path, why));
+        }
     }
 
     static void write(const Task &task)
