@@ -95,13 +95,18 @@ inline QString Collection(int cards)
         }
     }
     // One photo, linked under every card's name: a folder entry per card as
-    // with real photos, without a gigabyte of files.
+    // with real photos, without a gigabyte of files (a copy of it for every
+    // 50,000 cards: a file takes at most 65,000 links).
     const QString images = folder + QStringLiteral("data/images/");
     QDir().mkpath(images);
-    const QString source = folder + QStringLiteral("photo.jpg");
-    SamplePhoto().save(source, "JPG", 90);
-    const QByteArray from = QFile::encodeName(source);
+    const QImage photo = SamplePhoto();
+    QByteArray from;
     for (int i = 1; i <= cards; ++i) {
+        if (i % 50000 == 1) {
+            const QString source = folder + QStringLiteral("photo-%1.jpg").arg(i / 50000);
+            photo.save(source, "JPG", 90);
+            from = QFile::encodeName(source);
+        }
         const QByteArray to = QFile::encodeName(images + QStringLiteral("%1.jpg").arg(i));
         if (::link(from.constData(), to.constData()) != 0) {
             std::perror("link");
