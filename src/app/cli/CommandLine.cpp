@@ -306,16 +306,7 @@ int RunHeadlessPrint(const HeadlessPrintOptions &options, QTextStream &out, QTex
         out << '\n';
         out.flush();
     });
-    int printed = result.printed;
-    if (virtualPrinter) {
-        // The last cards' files are still being written.
-        try {
-            TheVirtualCardPrinter().finishWrites();
-        } catch (const PrintError &e) {
-            err << "vellora-id: " << e.message() << '\n';
-            printed = std::max(0, printed - 1);
-        }
-    }
+    const int printed = result.printed;  // files included: the batch waits for them
     const int asked = wanted + int(missing.size());
     out << printed << " of " << asked << " cards printed";
     if (!missing.isEmpty())

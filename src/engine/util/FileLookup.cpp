@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <ctime>
 #include <mutex>
+#include <vector>
 
 namespace vellora {
 
@@ -76,13 +77,20 @@ bool ReadFolder(const QString &dir, Listing *out)
     DIR *d = ::opendir(QFile::encodeName(dir).constData());
     if (!d)
         return false;
+    std::vector<QString> names;
     while (dirent *e = ::readdir(d)) {
         const char *n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        AddEntry(*out, QFile::decodeName(n));
+        bool ascii = true;
+        for (const char *c = n; *c && ascii; ++c)
+            ascii = static_cast<unsigned char>(*c) < 0x80;
+        names.push_back(ascii ? QString::fromLatin1(n) : QFile::decodeName(n));
     }
     ::closedir(d);
+    out->entries.reserve(qsizetype(names.size()));
+    for (const QString &name : names)
+        AddEntry(*out, name);
     return true;
 }
 

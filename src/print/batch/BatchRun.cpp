@@ -1,5 +1,7 @@
 #include "print/batch/BatchRun.h"
 
+#include "devices/print/PrinterRegistry.h"
+#include "devices/print/VirtualCardPrinter.h"
 #include "engine/Table.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
@@ -50,6 +52,22 @@ QString outcomeError(PrintJobOutcome outcome)
     case PrintJobOutcome::Printed: break;
     }
     return {};
+}
+
+// The virtual card printer writes a card's files while the next card is
+// composed: the batch is over once the last ones are there. Files that
+// could not be written make their card one not printed.
+void waitForPrintedFiles(BatchRunResult &result)
+{
+    try {
+        TheVirtualCardPrinter().finishWrites();
+    } catch (const PrintError &e) {
+        if (result.printed > 0) {
+            --result.printed;
+            ++result.failed;
+        }
+        LocalMessageDlg(e.message(), MsgKind::Error, MsgButton::OK);
+    }
 }
 
 }  // namespace
@@ -130,6 +148,7 @@ BatchRunResult RunBatchAt(const BatchHost &host, const QList<int> &positions, in
             preview->BatchMode = false;
             closeProgress();
             result.cancelled = true;
+            waitForPrintedFiles(result);
             return result;
         }
         ++k;
@@ -180,6 +199,7 @@ BatchRunResult RunBatchAt(const BatchHost &host, const QList<int> &positions, in
                 closeProgress();
                 returnToRemembered(remembered);
                 result.stopped = true;
+                waitForPrintedFiles(result);
                 return result;
             }
         }
@@ -188,6 +208,7 @@ BatchRunResult RunBatchAt(const BatchHost &host, const QList<int> &positions, in
 
     preview->hide();
     preview->BatchMode = false;
+    waitForPrintedFiles(result);
     if (result.printed > 0)
         LocalMessageDlg(QString::number(result.printed) + Literal(58), MsgKind::Information, MsgButton::OK);
     closeProgress();
