@@ -54,12 +54,11 @@ TEXT = """    <Object-text x="36mm" y="{y}mm" w="47mm" h="8mm" justify="Left" va
 def card_rows(folder):
     """The cards of the collection's card table with their photo files."""
     db = sqlite3.connect("file:%s?mode=ro" % os.path.join(folder, "data", "cardset1.DB"), uri=True)
-    names = [r[0] for r in db.execute("SELECT name FROM engine_fields ORDER BY position")]
+    table = db.execute("SELECT name FROM engine_table").fetchone()[0]
     wanted = ["Card_Number", "First_name", "Last_name", "Title", "Department"]
-    index = {n.lower(): i for i, n in enumerate(names)}
-    cols = ", ".join("c%d" % index[w.lower()] for w in wanted)
+    cols = ", ".join('"%s"' % w for w in wanted)
     rows = []
-    for values in db.execute("SELECT %s FROM rows ORDER BY c%d" % (cols, index["card_number"])):
+    for values in db.execute('SELECT %s FROM "%s" ORDER BY "Card_Number"' % (cols, table)):
         row = dict(zip(wanted, ["" if v is None else str(v) for v in values]))
         row["photo"] = os.path.join(folder, "data", "images", "%s.jpg" % row["Card_Number"])
         rows.append(row)
