@@ -31,15 +31,17 @@ using namespace vellora;
 
 namespace {
 
-// The program's windows on a collection, made once per collection.
+// The program's windows on a collection, made once per collection; they go
+// before the application object does.
+std::map<int, std::unique_ptr<ProgramWindows>> g_windows;
+
 ProgramWindows &Windows(int cards)
 {
-    static std::map<int, std::unique_ptr<ProgramWindows>> open;
-    auto &w = open[cards];
+    auto &w = g_windows[cards];
     if (!w) {
         const QString folder = benchcards::Collection(cards);
-        open.clear();  // one collection open at a time: the table is locked
-        auto &fresh = open[cards];
+        g_windows.clear();  // one collection open at a time: the table is locked
+        auto &fresh = g_windows[cards];
         fresh = std::make_unique<ProgramWindows>();
         fresh->createMainWindow(folder);
         fresh->createOtherWindows();
@@ -154,5 +156,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    g_windows.clear();
     return 0;
 }
