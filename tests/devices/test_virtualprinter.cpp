@@ -163,6 +163,28 @@ private slots:
         const QString out = QString::fromUtf8(pdfinfo.readAllStandardOutput());
         QVERIFY2(out.contains(QRegularExpression("Page\\s+1 size:\\s+24[23](\\.\\d+)? x 153(\\.\\d+)? pts")), qPrintable(out));
         QVERIFY2(out.contains(QRegularExpression("Page\\s+2 size:\\s+153(\\.\\d+)? x 24[23](\\.\\d+)? pts")), qPrintable(out));
+
+        // The PDF's pages show the pictures of the PNG files.
+        if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+            QSKIP("pdftoppm not installed: the PDF's pictures are not examined");
+        QProcess pdftoppm;
+        pdftoppm.start("pdftoppm", {"-r", "300", "-png", job.pdfFile, dir.filePath("render")});
+        QVERIFY(pdftoppm.waitForFinished(60000));
+        const QImage frontPdf = QImage(dir.filePath("render-1.png")).convertToFormat(QImage::Format_RGB32);
+        const QImage backPdf = QImage(dir.filePath("render-2.png")).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(qAbs(frontPdf.width() - 1011) <= 1 && qAbs(frontPdf.height() - 638) <= 1);
+        QVERIFY(qAbs(backPdf.width() - 638) <= 1 && qAbs(backPdf.height() - 1011) <= 1);
+        auto near = [](QRgb a, QRgb b) {
+            return qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) < 30;
+        };
+        int differ = 0;
+        for (int y = 2; y < 630; y += 7)
+            for (int x = 2; x < 1000; x += 7)
+                differ += !near(frontPdf.pixel(x, y), front.pixel(x, y));
+        QVERIFY2(differ < 20, qPrintable(QString::number(differ)));
+        QCOMPARE(QImage(job.pages[0].imageFile).dotsPerMeterX(), 11811);  // 300 dpi
+        // Nothing of the writing is left behind.
+        QCOMPARE(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden).size(), 4);
     }
 
     void jobsNeverOverwriteEachOther()

@@ -14,8 +14,10 @@ using namespace vellora;
 
 namespace {
 
+// The files in the folder once the virtual printer has written its jobs.
 QStringList filesIn(const QString &folder)
 {
+    TheVirtualCardPrinter().jobs();
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 

@@ -7,6 +7,11 @@
 // PNG per page, a PDF of the job at the card's real size (CR80, the page
 // image stretched over each page) and a text
 // file with orientation, resolution and the stripe data of each track.
+//
+// A job's files are compressed and written on a thread of the printer's own
+// while the program goes on with the next card. Each file appears complete
+// (written under a temporary name, then renamed) and the jobs' files appear
+// in the order the jobs were printed, the text file last.
 #include "devices/print/PrintDevice.h"
 
 #include <QImage>
@@ -81,8 +86,16 @@ public:
     void setSettings(const VirtualCardPrinterSettings &settings);
     QString outputFolder() const;
 
-    // Jobs finished in this run, oldest first.
-    const std::vector<PrintedJob> &jobs() const { return m_jobs; }
+    // The last jobs of this run (at most kKeptJobs), oldest first, once
+    // their files are written.
+    static constexpr size_t kKeptJobs = 1000;
+    const std::vector<PrintedJob> &jobs() const;
+    // The job last printed; its files may still be being written.
+    const PrintedJob *lastJob() const { return m_jobs.empty() ? nullptr : &m_jobs.back(); }
+    // Waits until the files of every job printed are written. Throws
+    // PrintError when a job's files could not be written (that job's files
+    // are removed); the next document after such a failure throws it too.
+    void finishWrites();
 
     QString deviceName() const override;
     QString driverName() const override;
@@ -112,6 +125,7 @@ private:
     void openPage();
     void closePage();
     void writeJob();
+    class Writer;
 
     VirtualCardPrinterSettings m_settings;
     PageOrientation m_pending = PageOrientation::Landscape;  // set by setOrientation
@@ -127,6 +141,7 @@ private:
     bool m_mono = false;
     std::array<std::optional<StripeTrack>, 3> m_tracks;
     std::vector<PrintedJob> m_jobs;
+    std::unique_ptr<Writer> m_writer;
 };
 
 }  // namespace vellora
