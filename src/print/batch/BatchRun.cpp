@@ -181,9 +181,11 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
 
     preview->hide();
     preview->BatchMode = false;
+    // The run is over: its progress window (on top, with its Cancel) goes
+    // before the summary, which would otherwise open underneath it.
+    closeProgress();
     if (result.printed > 0)
         LocalMessageDlg(QString::number(result.printed) + Literal(58), MsgKind::Information, MsgButton::OK);
-    closeProgress();
     returnToRemembered(remembered);
     return result;
 }
