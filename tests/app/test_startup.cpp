@@ -11,6 +11,7 @@
 #include "app/startup/StartupError.h"
 #include "devices/shell/DesktopShell.h"
 #include "engine/Table.h"
+#include "lang/GlyphButton.h"
 #include "lang/LanguageSelection.h"
 #include "lang/LanguageTable.h"
 #include "lang/ModalHelper.h"
