@@ -137,7 +137,7 @@ bool sameInEveryLanguage(const QString &text)
                                      "Vellora-ID", "Vellora-Id", "Export", "Import", "Format", "Design", "Text"};
     QString bare = text.trimmed();
     bare.remove(QLatin1Char(':'));
-    if (same.contains(bare))
+    if (same.contains(bare, Qt::CaseInsensitive))
         return true;
     for (const QChar c : bare)
         if (c.isLetter())
