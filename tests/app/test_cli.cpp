@@ -282,6 +282,17 @@ private slots:
 
         const Run stray = runProgram({"--folder", folder.path(), "--half"});
         QCOMPARE(stray.exitCode, 2);
+
+        // Options the program does not know, a missing option value and a
+        // stray argument are bad arguments too; no window opens for them.
+        const QList<QStringList> bad = {{"--folder", folder.path(), "--no-such-option"},
+                                        {"--folder", folder.path(), "--print"},
+                                        {"--folder", folder.path(), "--print", "all", "extra"}};
+        for (const QStringList &args : bad) {
+            const Run r = runProgram(args);
+            QVERIFY2(r.exitCode == 2, qPrintable(args.join(' ') + ": " + QString::number(r.exitCode) + " " + r.err));
+            QVERIFY2(!r.err.isEmpty(), qPrintable(args.join(' ')));
+        }
     }
 
     void emptyCollectionPrintsNothingAndFails()

@@ -97,13 +97,15 @@ std::optional<CardSelection> ParseCardSelection(const QString &text, QString *er
 
 void PrepareHeadlessPlatform(int argc, char **argv)
 {
+    // Only `--folder` goes with the main window; every other argument runs
+    // without one (printing, listing, help) or is refused with exit code 2,
+    // which needs no display either.
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         const char *a = argv[i];
-        if (std::strcmp(a, "--print") == 0 || std::strncmp(a, "--print=", 8) == 0 ||
-            std::strcmp(a, "--list-printers") == 0 || std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0 ||
-            std::strcmp(a, "--version") == 0 || std::strcmp(a, "-v") == 0 || std::strcmp(a, "--half") == 0 ||
-            std::strncmp(a, "--printer", 9) == 0)
+        if (std::strcmp(a, "--folder") == 0)
+            ++i;
+        else if (std::strncmp(a, "--folder=", 9) != 0)
             headless = true;
     }
     if (!headless || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

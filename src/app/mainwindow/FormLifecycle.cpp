@@ -17,6 +17,7 @@
 #include "store/PhotoItem.h"
 #include "store/Photos.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -34,8 +35,16 @@ void TForm1::placeWindow()
         return;
     const MainWindowPlacement p = PlaceMainWindow(screen->size(), screen->availableGeometry());
     if (!p.resizable) {
-        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                       Qt::WindowCloseButtonHint);
+        // Runs again after Import Project and Create Blank Project, while the
+        // window is shown: new flags hide a window, so it is shown again.
+        const Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        if (windowFlags() != flags) {
+            const bool shown = isVisible();
+            setWindowFlags(flags);
+            if (shown)
+                show();
+        }
         setMinimumSize(0, 0);
         setFixedSize(p.geometry.size());
     } else {
@@ -169,8 +178,15 @@ void TForm1::closeEvent(QCloseEvent *event)
         ShowGenericError(CurrentExceptionMessage());
         return;
     }
-    if (closed)
-        event->accept();
-    else
+    if (!closed) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // Closing the main window ends the program: a window left open beside
+    // it (the About box, the Find dialog) would keep it running with the
+    // card table closed.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && !w->testAttribute(Qt::WA_DontShowOnScreen))
+            w->close();
 }

@@ -216,6 +216,8 @@ private:
     void buildButtonColumn();
     void buildPopupMenus();
     void connectMenu();
+    // A command of the card store on the open card table.
+    std::function<void()> storeCommand(std::function<void(vellora::CardStore &)> command);
     void placeWindow();
     void showBackground(int side);
     void openCardTable();

@@ -209,9 +209,11 @@ BatchRunResult RunBatchAt(const BatchHost &host, const QList<int> &positions, in
     preview->hide();
     preview->BatchMode = false;
     waitForPrintedFiles(result);
+    // The run is over: its progress window (on top, with its Cancel) goes
+    // before the summary, which would otherwise open underneath it.
+    closeProgress();
     if (result.printed > 0)
         LocalMessageDlg(QString::number(result.printed) + Literal(58), MsgKind::Information, MsgButton::OK);
-    closeProgress();
     returnToRemembered(remembered);
     return result;
 }
