@@ -70,9 +70,13 @@ function(vellora_tests layer)
     target_link_libraries(${exe} PRIVATE vellora_testsupport ${T_LIBS} Qt6::Test)
     add_dependencies(${exe} vellora_program_folder)
     add_test(NAME ${layer}.${base} COMMAND ${exe})
-    set_tests_properties(${layer}.${base} PROPERTIES
-      TIMEOUT ${T_TIMEOUT}
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELLORA_PROGRAM_DIR=${VELLORA_PROGRAM_DIR};VELLORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VELLORA_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures;VELLORA_TEST_RUN=1;SANE_CONFIG_DIR=${VELLORA_TEST_SANE_DIR}")
+    set(env "QT_QPA_PLATFORM=offscreen;VELLORA_PROGRAM_DIR=${VELLORA_PROGRAM_DIR};VELLORA_SOURCE_DIR=${PROJECT_SOURCE_DIR};VELLORA_FIXTURES=${PROJECT_SOURCE_DIR}/../shared/fixtures;VELLORA_TEST_RUN=1;SANE_CONFIG_DIR=${VELLORA_TEST_SANE_DIR}")
+    set(timeout ${T_TIMEOUT})
+    if(VELLORA_SANITIZE)
+      list(APPEND env ${VELLORA_SANITIZER_ENV})
+      math(EXPR timeout "${T_TIMEOUT} * 3")
+    endif()
+    set_tests_properties(${layer}.${base} PROPERTIES TIMEOUT ${timeout} ENVIRONMENT "${env}")
   endforeach()
 endfunction()
 

@@ -1,6 +1,7 @@
 #include "engine/Driver.h"
 #include "engine/card/CardDriver.h"
 #include "engine/dbase/DbaseDriver.h"
+#include "engine/odbc/OdbcDriver.h"
 #include "engine/paradox/ParadoxDriver.h"
 #include "engine/text/TextTable.h"
 
@@ -19,6 +20,7 @@ std::vector<std::unique_ptr<TableDriver>> &registry()
         v.push_back(std::make_unique<DbaseDriver>(TableType::FoxPro));
         v.push_back(std::make_unique<TextDriver>());
         v.push_back(std::make_unique<ParadoxDriver>());
+        v.push_back(std::make_unique<OdbcDriver>());
         return v;
     }();
     return all;

@@ -51,6 +51,7 @@ enum class TableType {
     DBase,
     FoxPro,
     Text,           // text table with a schema file
+    Odbc,           // a table of an ODBC data source (the database is its name)
 };
 
 enum class TableState { Inactive, Browse, Edit, Insert };
@@ -191,6 +192,11 @@ public:
     Bookmark bookmark() const;   // of the current row; invalid when none
     bool bookmarkValid(const Bookmark &b) const;
     void gotoBookmark(const Bookmark &b);      // throws when the row is gone
+    // Record number of the row whose primary key holds these values (one
+    // per key field, in key order), cached changes included; 0 when there
+    // is none. Does not move. A card is found by its number without reading
+    // the table; tables without a primary key throw EngineError.
+    int recNoOfKey(const QVariantList &keyValues) const;
 
     // ---- editing ----
     TableState state() const;

@@ -1,8 +1,9 @@
 #include "lang/CommonDialogs.h"
 
+#include "lang/FontChoiceDialog.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 
 namespace vellora {
 
@@ -57,9 +58,12 @@ std::optional<QFont> FontDialog(QWidget *parent, const QFont &initial, QColor *c
             *colour = (*scripted)->colour;
         return (*scripted)->font;
     }
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent);
-    return ok ? std::optional<QFont>(font) : std::nullopt;
+    FontChoiceDialog dialog(initial, colour ? *colour : QColor(Qt::black), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    if (colour)
+        *colour = dialog.colour();
+    return dialog.chosenFont();
 }
 
 std::optional<QColor> ColourDialog(QWidget *parent, const QColor &initial)

@@ -246,10 +246,13 @@ bool LoadLanguageTable(const QString &appFolder, QString *error)
     qsizetype index = 0;
     if (names.size() > 1) {
         QString choice;
+        // Cancelled first-start question: the first language serves this
+        // run, and with no Language.cfg written the question comes again
+        // at the next start. An empty table would leave every caption empty.
         if (!ReadLanguageChoice(appFolder, &choice)) {
             RunFirstLanguageSelection(appFolder);
             if (!ReadLanguageChoice(appFolder, &choice))
-                return fail();
+                choice = names.constFirst();
         }
         index = -1;
         for (qsizetype i = 0; i < names.size(); ++i) {

@@ -1,7 +1,9 @@
 #include "lang/MessageDialog.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace vellora {
 
@@ -12,6 +14,27 @@ MessageAnswerer &installedAnswerer()
     return answerer;
 }
 }  // namespace
+
+QWidget *MessageOwner()
+{
+    QWidget *owner = QApplication::activeModalWidget();
+    if (!owner || !owner->isVisible())
+        owner = QApplication::activeWindow();
+    if (owner && (owner->windowType() == Qt::SplashScreen || !owner->isVisible()))
+        owner = nullptr;
+    return owner ? owner->window() : nullptr;
+}
+
+void AttachToOwner(QDialog *dialog, QWidget *owner)
+{
+    if (!owner)
+        return;
+    Qt::WindowFlags flags = dialog->windowFlags();
+    if (owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        flags |= Qt::WindowStaysOnTopHint;
+    // setParent with the window's own flags keeps it a separate dialog.
+    dialog->setParent(owner, flags);
+}
 
 void SetMessageAnswerer(MessageAnswerer answerer) { installedAnswerer() = std::move(answerer); }
 
@@ -31,15 +54,19 @@ int AnswerScripted(const ShownMessage &message, bool *answered)
 void PlainMessage(const QString &title, const QString &text, PlainIcon icon)
 {
     bool answered = false;
-    ShownMessage shown{text, title, MsgKind::Custom, MsgButton::OK, true};
+    QWidget *owner = MessageOwner();
+    ShownMessage shown{text, title, MsgKind::Custom, MsgButton::OK, true, MsgButton::OK, owner};
     AnswerScripted(shown, &answered);
     if (answered)
         return;
     const QMessageBox::Icon boxIcon = icon == PlainIcon::Error     ? QMessageBox::Critical
                                       : icon == PlainIcon::Warning ? QMessageBox::Warning
                                                                    : QMessageBox::Information;
-    QMessageBox box(boxIcon, title, text, QMessageBox::Ok);
-    box.exec();
+    // On the heap: a box with an owner goes when its owner goes.
+    QPointer<QMessageBox> box = new QMessageBox(boxIcon, title, text, QMessageBox::Ok);
+    AttachToOwner(box, owner);
+    box->exec();
+    delete box.data();
 }
 
 }  // namespace vellora

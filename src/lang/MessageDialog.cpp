@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -319,14 +320,18 @@ int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, int h
 int LocalMessageDlg(const QString &text, MsgKind kind, MsgButtons buttons, const MessageOptions &options)
 {
     bool answered = false;
+    QWidget *owner = MessageOwner();
     const ShownMessage shown{text,  MessageTitle(kind, options.subject), kind, buttons,
-                             false, DefaultButtonOf(buttons, options)};
+                             false, DefaultButtonOf(buttons, options), owner};
     const int scripted = AnswerScripted(shown, &answered);
     if (answered)
         return scripted;
     auto *dialog = new TMessageForm(text, kind, buttons, nullptr, options);
+    AttachToOwner(dialog, owner);
+    // The owner may go away while the question is open; the box stays ours.
+    QPointer<TMessageForm> guard(dialog);
     const int result = dialog->exec();
-    delete dialog;
+    delete guard.data();
     return result;
 }
 

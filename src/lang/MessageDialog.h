@@ -9,6 +9,7 @@
 #include <optional>
 
 class QDialog;
+class QWidget;
 
 namespace vellora {
 
@@ -70,7 +71,15 @@ struct ShownMessage {
     MsgButtons buttons;
     bool plain = false;  // PlainMessage rather than LocalMessageDlg
     MsgButton defaultButton = MsgButton::OK;  // the one Enter presses
+    QWidget *owner = nullptr;                 // the window the message is shown above
 };
+
+// The window a message belongs to: the modal window in front, else the
+// active window (never the splash). The message box is that window's child
+// dialog, so the window manager keeps it above the window that asked, and it
+// stays on top as its owner does.
+QWidget *MessageOwner();
+void AttachToOwner(QDialog *dialog, QWidget *owner);
 
 // When set, every message goes to this function instead of the screen and
 // its return value is the result. Used by tests and by headless runs.

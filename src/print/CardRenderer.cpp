@@ -1,8 +1,12 @@
 #include "print/CardRenderer.h"
 
+#include "store/Photos.h"
+#include "store/ScaledPicture.h"
+
 #include <QFileInfo>
-#include <QImageReader>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -116,14 +120,18 @@ QImage opaque(const QImage &picture)
     return out;
 }
 
-QImage loadPicture(const QString &path)
+// Pictures are read for printing exactly as the card face reads them: the
+// photo store's loader, with its size limits and its colour conversions.
+QImage loadPicture(const QString &path, int percent)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw PrintError(QStringLiteral("The picture \"%1\" cannot be read: %2").arg(path, reader.errorString()));
-    return image;
+    try {
+        QImage image = percent == 100 ? LoadPicture(path) : LoadScaledPicture(path, percent);
+        if (image.isNull())
+            throw PhotoError(QStringLiteral("The picture \"%1\" cannot be read.").arg(path));
+        return image;
+    } catch (const PhotoError &e) {
+        throw PrintError(e.message());
+    }
 }
 
 QImage stretched(const QImage &picture, QSize size)
@@ -159,6 +167,46 @@ DeviceFont deviceFont(const CardFont &f, int pixelHeight)
 }
 
 }  // namespace
+
+QString WholeLines(const QFont &font, QSize box, const QString &text, int qtFlags)
+{
+    if (text.isEmpty() || box.isEmpty())
+        return text;
+    const QFontMetricsF metrics(font);
+    const QRectF area(0, 0, box.width(), 1e7);
+    auto height = [&](const QString &part) { return metrics.boundingRect(area, qtFlags, part).height(); };
+    if (height(text) <= box.height())
+        return text;
+    // The ends of the lines as the text is broken: by its line breaks and,
+    // with word wrap, at word boundaries within the box's width.
+    QString layoutText = text;
+    layoutText.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(layoutText, font);
+    QTextOption option;
+    option.setWrapMode((qtFlags & Qt::TextWordWrap) ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    if (qtFlags & Qt::TextExpandTabs)
+        option.setTabStopDistance(8 * metrics.horizontalAdvance(u'x'));
+    layout.setTextOption(option);
+    QList<int> ends;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(box.width());
+        ends.append(line.textStart() + line.textLength());
+    }
+    layout.endLayout();
+    // The first line always (clipped when the box is lower than a line),
+    // then every further line that fits the box whole.
+    QString kept = ends.isEmpty() ? text : text.left(ends.first());
+    for (int i = 1; i < ends.size(); ++i) {
+        const QString longer = text.left(ends[i]);
+        if (height(longer) > box.height())
+            break;
+        kept = longer;
+    }
+    while (kept.endsWith(u'\n'))
+        kept.chop(1);
+    return kept;
+}
 
 QImage ToGrey(const QImage &image)
 {
@@ -197,7 +245,7 @@ void ComposeSide(Tprintlayoutcanvas &canvas, const CardSideModel &side, const QC
                                      .arg(item.unreadablePhoto, item.unreadableReason));
             QImage picture = item.picture;
             if (picture.isNull() && !item.pictureFile.isEmpty())
-                picture = loadPicture(item.pictureFile);
+                picture = loadPicture(item.pictureFile, 100);
             picture = opaque(picture);
             if (!item.stretch)
                 c.bitmap = picture;
@@ -209,7 +257,7 @@ void ComposeSide(Tprintlayoutcanvas &canvas, const CardSideModel &side, const QC
             if (item.name.contains(QLatin1String("BackImage1")) || item.kind == CardItemKind::Background) {
                 const QFileInfo file(backgroundPath);
                 if (!backgroundPath.isEmpty() && file.exists() && file.isFile())
-                    c.bitmap = opaque(loadPicture(backgroundPath));
+                    c.bitmap = opaque(loadPicture(backgroundPath, 100));
                 // Exactly canvas size: the top-left part kept, the rest cut
                 // off or white.
                 QImage full(canvas.width(), canvas.height(), QImage::Format_RGB32);
@@ -253,9 +301,11 @@ QImage RenderPreview(const Tprintlayoutcanvas &canvas)
             if (!item.bitmap.isNull())
                 p.drawImage(item.box.topLeft(), item.bitmap);
         } else if (!item.text.isEmpty()) {
-            p.setFont(QtFontFor(deviceFont(item.font, CanvasCharHeight(item.font.size))));
+            const QFont font = QtFontFor(deviceFont(item.font, CanvasCharHeight(item.font.size)));
+            const int flags = QtTextFlags(textFlags(item.alignment, item.wordWrap) | TextExpandTabs);
+            p.setFont(font);
             p.setPen(item.font.colour);
-            p.drawText(item.box, QtTextFlags(textFlags(item.alignment, item.wordWrap) | TextExpandTabs), item.text);
+            p.drawText(item.box, flags, WholeLines(font, item.box.size(), item.text, flags));
         }
         p.restore();
     }
@@ -284,8 +334,10 @@ void RenderSideToDevice(const Tprintlayoutcanvas &canvas, PrintDevice &device, R
             if (item.text.isEmpty())
                 continue;
             const QRect box = DeviceBox(item.box, dpiX, dpiY);
-            device.selectFont(deviceFont(item.font, DeviceCharHeight(item.font.size, dpiY)));
-            device.drawTextInBox(box, item.text, textFlags(item.alignment, item.wordWrap));
+            const DeviceFont font = deviceFont(item.font, DeviceCharHeight(item.font.size, dpiY));
+            const int flags = textFlags(item.alignment, item.wordWrap);
+            device.selectFont(font);
+            device.drawTextInBox(box, WholeLines(QtFontFor(font), box.size(), item.text, QtTextFlags(flags)), flags);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "print/CardSideModel.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -95,6 +96,10 @@ int CanvasCharHeight(int doubledPoints);
 int DeviceCharHeight(int doubledPoints, int dpiY);
 // The text as drawn: line breaks of any convention become "\n".
 QString NormalisedText(const QString &text);
+// The part of a text drawn into a box: its first line and every further
+// line that fits the box whole, so no sliver of a line is printed below the
+// last one the card face shows. qtFlags: the Qt text flags it is drawn with.
+QString WholeLines(const QFont &font, QSize box, const QString &text, int qtFlags);
 
 // (red + green + blue) div 3.
 inline int GreyValue(int red, int green, int blue) { return (red + green + blue) / 3; }

@@ -198,6 +198,7 @@ PrintJobResult RunPrintJob(const PrintJobRequest &request)
     int documents = 0;
     try {
         device.setJobOptions(stripeOptions);
+        device.setMonochrome(request.settings.monoPrinter);
         device.beginDocument(title);
         device.setTransparentTextBackground();
         ComposeSide(canvas, frontSide, request.frontCanvasColour, request.frontBackground);

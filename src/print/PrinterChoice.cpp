@@ -13,6 +13,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <memory>
 #include <optional>
@@ -150,8 +152,22 @@ private:
     const EncodingProfile *m_recognisedProfile = nullptr;
 };
 
-bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
+// A text of the print or printer setup dialog from the language table, with
+// the English one while no language is loaded.
+QString choiceText(CommonDialogKind kind, const QString &control, const char *english)
 {
+    const QString dialog = kind == CommonDialogKind::Print ? QStringLiteral("PrintDialog1")
+                                                           : QStringLiteral("PrinterSetupDialog1");
+    const QString text = LangText(QStringLiteral("FORM:%1-OWNER:%2-CONTROL:%3-CAPTION")
+                                      .arg(dialog, control == dialog ? QString() : dialog, control));
+    return text.isEmpty() ? QString::fromUtf8(english) : text;
+}
+
+bool choosePrinter(QWidget *parent, CommonDialogKind kind, const char *englishTitle)
+{
+    const QString dialogName = kind == CommonDialogKind::Print ? QStringLiteral("PrintDialog1")
+                                                               : QStringLiteral("PrinterSetupDialog1");
+    const QString title = choiceText(kind, dialogName, englishTitle);
     CommonDialogRequest request{kind, title, CurrentPrinterName(), {}, {}, {}};
     if (auto scripted = AskCommonDialogAnswerer(request)) {
         if (!*scripted)
@@ -161,13 +177,18 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
     }
 
     QDialog dialog(parent);
-    dialog.setObjectName(kind == CommonDialogKind::Print ? QStringLiteral("PrintDialog1")
-                                                         : QStringLiteral("PrinterSetupDialog1"));
+    dialog.setObjectName(dialogName);
+    // Built for one question in the current language.
+    dialog.setProperty("translate", false);
     dialog.setWindowTitle(title);
     auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Printer:"), &dialog));
+    auto *printerLabel = new QLabel(choiceText(kind, QStringLiteral("PrinterLabel"), "&Printer:"), &dialog);
+    printerLabel->setObjectName(QStringLiteral("PrinterLabel"));
+    layout->addWidget(printerLabel);
     auto *list = new QListWidget(&dialog);
     list->setObjectName(QStringLiteral("PrinterList"));
+    printerLabel->setBuddy(list);
+    list->setAccessibleName(printerLabel->text().remove(u'&'));
     const QList<PrinterEntry> printers = AvailablePrinters();
     for (const PrinterEntry &p : printers) {
         // The stripe encoding right after the name, where a narrow list still shows it.
@@ -182,6 +203,11 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
     }
     if (!list->currentItem() && list->count() > 0)
         list->setCurrentRow(0);
+    // Room for the longest printer name and its description, within reason.
+    int widest = 0;
+    for (int i = 0; i < list->count(); ++i)
+        widest = qMax(widest, list->fontMetrics().horizontalAdvance(list->item(i)->text()));
+    list->setMinimumWidth(qMin(widest + 2 * list->frameWidth() + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16, 1000));
     layout->addWidget(list);
 
     auto *form = new QFormLayout;
@@ -190,7 +216,12 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
     for (int dpi : {150, 300, 600, 1200})
         resolution->addItem(QStringLiteral("%1 dpi").arg(dpi), dpi);
     resolution->setCurrentIndex(resolution->findData(TheVirtualCardPrinter().settings().dpi));
-    form->addRow(QStringLiteral("Virtual card printer resolution:"), resolution);
+    auto *resolutionLabel =
+        new QLabel(choiceText(kind, QStringLiteral("ResolutionLabel"), "Virtual card printer &resolution:"), &dialog);
+    resolutionLabel->setObjectName(QStringLiteral("ResolutionLabel"));
+    resolutionLabel->setBuddy(resolution);
+    resolution->setAccessibleName(resolutionLabel->text().remove(u'&'));
+    form->addRow(resolutionLabel, resolution);
     layout->addLayout(form);
     auto updateResolution = [&] {
         const QListWidgetItem *row = list->currentItem();
@@ -215,6 +246,12 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
     }
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->setObjectName(QStringLiteral("Buttons"));
+    // The message boxes' OK and Cancel of the current language.
+    if (!Literal(37).isEmpty())
+        buttons->button(QDialogButtonBox::Ok)->setText(Literal(37));
+    if (!Literal(38).isEmpty())
+        buttons->button(QDialogButtonBox::Cancel)->setText(Literal(38));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
@@ -241,11 +278,11 @@ bool choosePrinter(QWidget *parent, CommonDialogKind kind, const QString &title)
 
 }  // namespace
 
-bool ShowPrintDialog(QWidget *parent) { return choosePrinter(parent, CommonDialogKind::Print, QStringLiteral("Print")); }
+bool ShowPrintDialog(QWidget *parent) { return choosePrinter(parent, CommonDialogKind::Print, "Print"); }
 
 bool ShowPrinterSetupDialog(QWidget *parent)
 {
-    return choosePrinter(parent, CommonDialogKind::PrinterSetup, QStringLiteral("Printer Setup"));
+    return choosePrinter(parent, CommonDialogKind::PrinterSetup, "Printer Setup");
 }
 
 }  // namespace vellora

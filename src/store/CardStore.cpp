@@ -2,6 +2,7 @@
 
 #include "engine/EngineError.h"
 #include "engine/Table.h"
+#include "engine/util/FileLookup.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
 #include "store/CardTable.h"
@@ -27,8 +28,8 @@ bool Editing(const Table *table)
 
 void RemoveIfPresent(const QString &path)
 {
-    if (!path.isEmpty() && QFileInfo(path).isFile())
-        QFile::remove(path);
+    if (!path.isEmpty() && QFileInfo(path).isFile() && QFile::remove(path))
+        NoteFileRemoved(path);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include "engine/EngineError.h"
 
+#include <QFocusEvent>
+#include <QScrollBar>
 #include <QTextCursor>
 
 namespace vellora {
@@ -60,9 +62,58 @@ void DataSource::setFieldText(const QString &name, const QString &text)
     if (!isActive())
         throw EngineError(QStringLiteral("The table is not open"));
     Field f = m_table->fieldByName(name);
+    if (m_table->state() == TableState::Browse && m_table->recNo() == 0 && m_rowMaker) {
+        // Typing into an empty collection makes its first card.
+        m_rowMaker();
+        if (!isActive())
+            throw EngineError(QStringLiteral("The table is not open"));
+        f = m_table->fieldByName(name);
+    }
     if (m_table->state() == TableState::Browse)
         m_table->edit();
     f.setAsString(text);
+}
+
+bool DataSource::fieldTakesText(const QString &name) const
+{
+    const Field f = field(name);
+    if (!f.isValid())
+        return true;
+    switch (f.type()) {
+    case FieldType::String:
+    case FieldType::FixedChar:
+    case FieldType::WideString:
+    case FieldType::Memo:
+    case FieldType::FmtMemo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DataSource::addPendingEdit(PendingEdit *edit)
+{
+    if (!m_pending.contains(edit))
+        m_pending.append(edit);
+}
+
+void DataSource::removePendingEdit(PendingEdit *edit) { m_pending.removeAll(edit); }
+
+void DataSource::storePendingEdits()
+{
+    const QList<PendingEdit *> pending = m_pending;
+    for (PendingEdit *edit : pending) {
+        QString error;
+        if (!edit->storePending(&error))
+            throw EngineError(error);
+    }
+}
+
+void DataSource::dropPendingEdits()
+{
+    const QList<PendingEdit *> pending = m_pending;
+    for (PendingEdit *edit : pending)
+        edit->dropPending();
 }
 
 bool DataSource::fieldEditable(const QString &name) const
@@ -123,8 +174,73 @@ DBMemo::DBMemo(QWidget *parent) : QPlainTextEdit(parent)
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::onTextEdited);
 }
 
+DBMemo::~DBMemo()
+{
+    if (DataSource *source = m_binding.source())
+        source->removePendingEdit(this);
+}
+
+void DBMemo::setPending(bool pending)
+{
+    m_pending = pending;
+    DataSource *source = m_binding.source();
+    if (!source)
+        return;
+    if (pending) {
+        m_pendingRow = source->table() ? source->table()->recNo() : 0;
+        source->addPendingEdit(this);
+    } else {
+        source->removePendingEdit(this);
+    }
+}
+
+bool DBMemo::storePending(QString *error)
+{
+    if (!m_pending)
+        return true;
+    const FieldBinding::Store result = m_binding.store(toPlainText(), error);
+    if (result == FieldBinding::Store::Refused) {
+        if (error->isEmpty())
+            *error = QStringLiteral("'%1' cannot be stored in the field %2.").arg(toPlainText(), dataField());
+        return false;
+    }
+    setPending(false);
+    reload();
+    return true;
+}
+
+void DBMemo::dropPending()
+{
+    setPending(false);
+    reload();
+}
+
+void DBMemo::focusOutEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusOutEvent(event);
+    showFromFirstLine();
+    // Leaving the box checks a value that waited for completion; another
+    // window taking the focus for a moment (a message, a menu) does not.
+    if (!m_pending || event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    QString error;
+    if (!storePending(&error))
+        emit editRefused(error);
+}
+
+void DBMemo::showFromFirstLine()
+{
+    if (hasFocus())
+        return;
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
 void DBMemo::setDataSource(DataSource *source)
 {
+    if (DataSource *old = m_binding.source())
+        old->removePendingEdit(this);
+    m_pending = false;
     m_binding.setSource(source, this, [this] { reload(); });
     reload();
 }
@@ -140,21 +256,39 @@ void DBMemo::reload()
     if (m_binding.loading())
         return;  // our own edit reaching the field: the box already shows it
     DataSource *source = m_binding.source();
+    if (m_pending) {
+        // Typed text waiting for its check stays while the card does; a
+        // card left some other way takes its own value.
+        const Table *table = source ? source->table() : nullptr;
+        if (table && table->isOpen() && table->recNo() == m_pendingRow)
+            return;
+        setPending(false);
+    }
     const QString text = source ? ForBox(source->fieldText(m_binding.field())) : QString();
     setReadOnly(!source || !source->fieldEditable(m_binding.field()));
-    if (text == toPlainText())
-        return;
-    m_binding.whileLoading([&] {
-        const int position = textCursor().position();
-        setPlainText(text);
-        QTextCursor cursor = textCursor();
-        cursor.setPosition(qMin(position, int(text.size())));
-        setTextCursor(cursor);
-    });
+    if (text != toPlainText()) {
+        m_binding.whileLoading([&] {
+            const int position = textCursor().position();
+            setPlainText(text);
+            QTextCursor cursor = textCursor();
+            cursor.setPosition(qMin(position, int(text.size())));
+            setTextCursor(cursor);
+        });
+    }
+    showFromFirstLine();
 }
 
 void DBMemo::onTextEdited()
 {
+    if (m_binding.loading())
+        return;
+    DataSource *source = m_binding.source();
+    if (source && source->isActive() && !source->fieldTakesText(m_binding.field())) {
+        // A date or a number is complete only when the operator says so.
+        if (!m_pending)
+            setPending(true);
+        return;
+    }
     QString error;
     const FieldBinding::Store result = m_binding.store(toPlainText(), &error);
     if (result == FieldBinding::Store::Skipped)

@@ -34,6 +34,25 @@ public:
     void setFieldText(const QString &name, const QString &text);
     // True when the field can be edited through a bound control.
     bool fieldEditable(const QString &name) const;
+    // True when the field holds text (any text can be typed into it one
+    // key at a time); false for dates, numbers, logical fields and the like.
+    bool fieldTakesText(const QString &name) const;
+
+    // What typing into a bound control does when the table has no row: the
+    // program's way of making a new card. Without it the typing starts an
+    // insert.
+    void setRowMaker(std::function<void()> makeRow) { m_rowMaker = std::move(makeRow); }
+
+    // Controls whose typed text waits to be checked and stored (a value a
+    // field that is not text holds only once complete) register here.
+    void addPendingEdit(class PendingEdit *edit);
+    void removePendingEdit(class PendingEdit *edit);
+    // Stores every waiting text. Throws EngineError naming the field and the
+    // value of the first one the field cannot hold; that control keeps its
+    // text for correction.
+    void storePendingEdits();
+    // Drops every waiting text (Undo): the controls show their fields again.
+    void dropPendingEdits();
 
 signals:
     // The current row, its values or the table's state changed, or the
@@ -46,6 +65,18 @@ signals:
 private:
     QPointer<Table> m_table;
     QList<QMetaObject::Connection> m_connections;
+    std::function<void()> m_rowMaker;
+    QList<class PendingEdit *> m_pending;
+};
+
+// A bound control holding typed text not yet in its field.
+class PendingEdit {
+public:
+    virtual ~PendingEdit() = default;
+    // Stores the waiting text; false with the reason in *error when the
+    // field cannot hold it.
+    virtual bool storePending(QString *error) = 0;
+    virtual void dropPending() = 0;
 };
 
 // What a bound box keeps: the source, the field, and the guard that tells the
@@ -74,11 +105,20 @@ private:
 };
 
 // A multi-line box bound to one field: the card face's field items.
-class DBMemo : public QPlainTextEdit {
+// Typing into a text field stores every key at once. A field of another
+// kind (a date, a number) takes the typed text when the box loses the
+// focus or when the card is left (DataSource::storePendingEdits); a value
+// it cannot hold is reported by editRefused and stays in the box. While the
+// box does not have the focus it shows its text from the first line.
+class DBMemo : public QPlainTextEdit, public PendingEdit {
     Q_OBJECT
     Q_PROPERTY(QString dataField READ dataField WRITE setDataField)
 public:
     explicit DBMemo(QWidget *parent = nullptr);
+    ~DBMemo() override;
+    bool storePending(QString *error) override;
+    void dropPending() override;
+    bool hasPendingEdit() const { return m_pending; }
 
     DataSource *dataSource() const { return m_binding.source(); }
     void setDataSource(DataSource *source);
@@ -92,9 +132,16 @@ signals:
     // An edit could not be taken into the field (the engine's message).
     void editRefused(const QString &message);
 
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
     void onTextEdited();
+    void setPending(bool pending);
+    void showFromFirstLine();
     FieldBinding m_binding;
+    bool m_pending = false;
+    int m_pendingRow = 0;
 };
 
 // A single-line box bound to one field: the card number box, the track boxes.
@@ -109,6 +156,8 @@ public:
     QString dataField() const { return m_binding.field(); }
     void setDataField(const QString &name);
     void reload();
+    // True while the box takes its field's value (not an edit).
+    bool showingField() const { return m_binding.loading(); }
 
 signals:
     void editRefused(const QString &message);

@@ -333,6 +333,7 @@ void SaveJpeg(const QImage &picture, const QString &path)
     const qint64 written = file.write(reinterpret_cast<const char *>(job->buffer), static_cast<qint64>(job->size));
     if (written != static_cast<qint64>(job->size) || !file.commit())
         throw PhotoError(QStringLiteral("Cannot write the photo file %1: %2").arg(path, file.errorString()));
+    NoteFileWritten(path);
 }
 
 QImage LoadJpeg(const QString &path)

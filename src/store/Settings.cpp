@@ -92,7 +92,7 @@ QString DecodeShortString(const QByteArray &bytes256)
 FontSlot *SettingsRecord::fieldFont(const QString &fieldName)
 {
     for (size_t i = 0; i < kFontSlotFields.size(); ++i)
-        if (fieldName == QLatin1String(kFontSlotFields[i]))
+        if (fieldName.compare(QLatin1String(kFontSlotFields[i]), Qt::CaseInsensitive) == 0)
             return &FieldFont[i];
     return nullptr;
 }

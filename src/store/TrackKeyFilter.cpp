@@ -1,5 +1,7 @@
 #include "store/TrackKeyFilter.h"
 
+#include "store/DataSource.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -135,13 +137,35 @@ bool TrackKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-TrackValidator::TrackValidator(int track, QObject *parent) : QValidator(parent), m_track(track) {}
+TrackValidator::TrackValidator(int track, QObject *parent) : QValidator(parent), m_track(track)
+{
+    // The box's text before an edit: the line edit has taken the edit in
+    // already when it asks the validator.
+    if (auto *box = qobject_cast<QLineEdit *>(parent)) {
+        m_before = box->text();
+        connect(box, &QLineEdit::textChanged, this, [this](const QString &text) { m_before = text; });
+    }
+}
 
 QValidator::State TrackValidator::validate(QString &input, int &) const
 {
-    for (QChar &c : input)
-        c = Upper(c);
-    return TrackTextAllowed(m_track, input) ? Acceptable : Invalid;
+    // A value the box shows from its field is taken as it stands.
+    if (const auto *bound = qobject_cast<const DBEdit *>(parent()); bound && bound->showingField())
+        return Acceptable;
+    // Only what the edit brings in is judged: a stored value with characters
+    // outside the set (imported data) stays editable and stays as it is
+    // until the operator changes those characters.
+    const QString &before = m_before;
+    qsizetype head = 0;
+    const qsizetype shorter = qMin(before.size(), input.size());
+    while (head < shorter && before[head] == input[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && before[before.size() - 1 - tail] == input[input.size() - 1 - tail])
+        ++tail;
+    for (qsizetype i = head; i < input.size() - tail; ++i)
+        input[i] = Upper(input[i]);
+    return TrackTextAllowed(m_track, input.mid(head, input.size() - tail - head)) ? Acceptable : Invalid;
 }
 
 void TrackValidator::fixup(QString &input) const

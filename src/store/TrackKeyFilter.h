@@ -43,8 +43,11 @@ private:
     int m_track;
 };
 
-// Refuses text with characters outside the track's set, upper-casing a-z in
-// place, so text that reaches a line edit by paste or drop obeys the rule.
+// Refuses an edit that brings characters outside the track's set into the
+// box, upper-casing the a-z it brings, so text that reaches a line edit by
+// paste or drop obeys the rule. Characters already in the box are not
+// judged again, nor is a value a bound box shows from its field. The
+// validator's parent is the line edit it checks.
 class TrackValidator : public QValidator {
     Q_OBJECT
 public:
@@ -54,6 +57,7 @@ public:
 
 private:
     int m_track;
+    QString m_before;
 };
 
 }  // namespace vellora

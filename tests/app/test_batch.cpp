@@ -207,6 +207,45 @@ private slots:
         QVERIFY(!w.preview->BatchMode);
     }
 
+    void questionsOfTheRunAreNotUnderTheProgressWindow()
+    {
+        // The progress window stays on top: the error question belongs to
+        // it, and the summary comes once it is gone.
+        TempProgramFolder folder;
+        addCards(folder.path(), 2);
+        Program program(folder.path());
+        TForm1 &main = program.main();
+        main.show();
+        const PrintWindows w = program.print();
+        struct Seen {
+            QString text;
+            QWidget *owner;
+            bool progressVisible;
+        };
+        QList<Seen> seen;
+        SetMessageAnswerer([&](const ShownMessage &m) {
+            seen.append({m.text, m.owner, w.progress->isVisible()});
+            return m.buttons.testFlag(MsgButton::Yes) ? int(MrYes) : int(MrOk);
+        });
+        const BatchRunResult r = RunBatch(BatchHostFor(main, w.preview, w.progress), {true, true}, 1,
+                                          [&](const BatchCardReport &c) {
+                                              if (c.k == 1)
+                                                  QVERIFY(QTest::qWaitForWindowActive(w.progress));
+                                              breakPrinter(folder.path(), c.k == 1);  // the second job fails
+                                          });
+        SetMessageAnswerer({});
+        breakPrinter(folder.path(), false);
+        QCOMPARE(r.printed, 1);
+        QCOMPARE(seen.size(), 2);
+        QVERIFY(seen[0].text.startsWith(Literal(55)));
+        QVERIFY(seen[0].progressVisible);
+        QCOMPARE(seen[0].owner, static_cast<QWidget *>(w.progress));
+        QCOMPARE(seen[1].text, "1" + Literal(58));
+        QVERIFY(!seen[1].progressVisible);
+        QVERIFY(seen[1].owner != static_cast<QWidget *>(w.progress));
+        QVERIFY(!w.progress->isVisible());
+    }
+
     void errorQuestionAnsweredCancelStops()
     {
         TempProgramFolder folder;

@@ -2,7 +2,10 @@
 // temporary program folder on the virtual card printer, lists the printers
 // and refuses bad arguments with the documented exit codes.
 #include "app/cli/CommandLine.h"
+#include "engine/PxCardWriter.h"
 #include "test_printing_support.h"
+
+#include <QtEndian>
 
 #include <QProcess>
 #include <QtTest>
@@ -43,6 +46,45 @@ Run runProgram(const QStringList &args)
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+// config.cfg as another program writes it: two records of 5284 bytes,
+// little-endian, short strings with a length byte, every offset fixed.
+QByteArray configBytes(bool monochrome, const QByteArray &freeText1)
+{
+    QByteArray record(5284, '\0');
+    auto putString = [&](int at, const QByteArray &text) {
+        record[at] = char(text.size());
+        record.replace(at + 1, text.size(), text);
+    };
+    auto putFont = [&](int at, const QByteArray &face, qint32 points, quint8 style) {
+        putString(at, face);
+        qToLittleEndian<qint32>(points, record.data() + at + 256);
+        qToLittleEndian<qint32>(0, record.data() + at + 260);  // black
+        record[at + 264] = char(style);
+        record[at + 265] = 0;  // left
+    };
+    record[256] = char(monochrome ? 1 : 0);  // MonoPrinter
+    record[257] = 3;                         // quick layout 3
+    putString(258, freeText1);               // free text 1
+    putString(258 + 256, "Staff");           // free text 2
+    putFont(1284, "Arial Black", 30, 1);
+    for (int i = 1; i < 4; ++i)
+        putFont(1284 + i * 268, "Arial", 12, 1);
+    const qint32 fieldPoints[7] = {16, 16, 16, 24, 24, 16, 16};
+    for (int i = 0; i < 7; ++i)
+        putFont(2356 + i * 268, "Arial", fieldPoints[i], 1);
+    return record + record;  // the back side as the front, not double-sided
+}
+
+// Text tesseract reads on a page image; empty when it cannot run.
+QString ocr(const QString &image)
+{
+    QProcess p;
+    p.start("tesseract", {image, "stdout", "--psm", "11"});
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QStringList cardLines(const QString &out)
@@ -146,9 +188,56 @@ private slots:
         // Each line names a page image that exists: a landscape card at 300 dpi.
         const QString file = lines[0].section(' ', 3);
         const QImage page(file);
-        QCOMPARE(page.size(), QSize(1011, 638));
+        QCOMPARE(page.size(), QSize(1026, 642));
         // Nothing of the collection changed: no settings file was written.
         QVERIFY(!QFile::exists(folder.file("config.cfg")) || QFileInfo(folder.file("config.cfg")).size() == 10568);
+    }
+
+    // A collection written by other programs (a card table written by pxlib,
+    // config.cfg byte by byte), printed from the command line: pages of the
+    // rendered card's size, black and white only on a monochrome card, and
+    // the free text "R&D Lab" printed as it reads.
+    void collectionOfOtherToolsPrintsAsItsCardFace()
+    {
+        TempProgramFolder folder;
+        for (const QString &name : QDir(folder.file("data")).entryList({"cardset1.*"}, QDir::Files))
+            QVERIFY(QFile::remove(folder.file("data/" + name)));
+        const QStringList fields{"Last_name", "First_name", "Title", "Department", "Sparefield1", "Sparefield2",
+                                 "MagStripe1", "MagStripe2", "MagStripe3"};
+        const QList<int> widths{40, 40, 40, 40, 40, 40, 79, 40, 107};
+        QList<PxCard> cards;
+        cards.append(PxCard{1, {"von Hohenzollern-Sigmaringen", "Anna-Katharina Maximiliane", "Research Fellow", "Lab"}});
+        cards.append(PxCard{2, {"Lang", "Anna", "Engineer", "R&D"}});
+        QVERIFY(writePxCardTable(folder.file("data/cardset1.DB"), fields, widths, cards));
+        QFile config(folder.file("config.cfg"));
+        QVERIFY(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(config.write(configBytes(true, "R&D Lab")), qint64(2 * 5284));
+        config.close();
+
+        const Run r = runProgram({"--folder", folder.path(), "--print", "all"});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        const QStringList lines = cardLines(r.out);
+        QCOMPARE(lines.size(), 2);
+        for (const QString &line : lines) {
+            const QString file = line.section(' ', 3);
+            QImage page(file);
+            QCOMPARE(page.size(), QSize(1026, 642));
+            page = page.convertToFormat(QImage::Format_RGB32);
+            int black = 0;
+            for (int y = 0; y < page.height(); ++y)
+                for (int x = 0; x < page.width(); ++x) {
+                    const QRgb p = page.pixel(x, y) & 0xffffff;
+                    if (p != 0 && p != 0xffffff)
+                        QFAIL(qPrintable(QString("%1: pixel %2,%3 is %4").arg(file).arg(x).arg(y).arg(p, 6, 16)));
+                    black += p == 0;
+                }
+            QVERIFY(black > 1000);
+            const QString text = ocr(file);
+            QVERIFY2(text.contains("R&D Lab"), qPrintable(file + ": " + text));
+        }
+        // The long names are on the first card's page, from their first line.
+        const QString first = ocr(lines[0].section(' ', 3));
+        QVERIFY2(first.contains("Anna-Katharina") && first.contains("Hohenzollern"), qPrintable(first));
     }
 
     void printsAListOfNumbersAndReportsMissingOnes()
@@ -193,6 +282,17 @@ private slots:
 
         const Run stray = runProgram({"--folder", folder.path(), "--half"});
         QCOMPARE(stray.exitCode, 2);
+
+        // Options the program does not know, a missing option value and a
+        // stray argument are bad arguments too; no window opens for them.
+        const QList<QStringList> bad = {{"--folder", folder.path(), "--no-such-option"},
+                                        {"--folder", folder.path(), "--print"},
+                                        {"--folder", folder.path(), "--print", "all", "extra"}};
+        for (const QStringList &args : bad) {
+            const Run r = runProgram(args);
+            QVERIFY2(r.exitCode == 2, qPrintable(args.join(' ') + ": " + QString::number(r.exitCode) + " " + r.err));
+            QVERIFY2(!r.err.isEmpty(), qPrintable(args.join(' ')));
+        }
     }
 
     void emptyCollectionPrintsNothingAndFails()

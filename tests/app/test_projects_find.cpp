@@ -190,6 +190,22 @@ private slots:
         QCOMPARE(p.currentLastName(), QString("Okafor"));
     }
 
+    void theEndQuestionIsAboveTheFindDialog()
+    {
+        // The Find dialog stays on top: its question must belong to it, or
+        // it opens underneath.
+        Program p;
+        fillCards(p);
+        p.main().show();
+        p.table().setRecNo(3);
+        TForm3 *find = open(p);
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        ScriptedMessages answers({MrCancel});
+        search(find, "nobody", 0, FindMatch::AnyPart);
+        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown()[0].owner, static_cast<QWidget *>(find));
+    }
+
     void wrapsAroundToCardsBeforeTheStart()
     {
         Program p;

@@ -7,19 +7,26 @@
 #include "app/shell/StartupWait.h"
 #include "app/startup/AboutForm.h"
 #include "app/startup/ProgramWindows.h"
+#include "app/startup/SplashForm.h"
 #include "app/startup/StartupError.h"
 #include "devices/shell/DesktopShell.h"
 #include "engine/Table.h"
+#include "lang/GlyphButton.h"
+#include "lang/LanguageSelection.h"
 #include "lang/LanguageTable.h"
+#include "lang/ModalHelper.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
 #include "store/PhotoItem.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempProgramFolder.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -189,6 +196,52 @@ private slots:
         QCOMPARE(windows.main->settings().front, DefaultSettingsRecord());
     }
 
+    void startupQuestionsAreNotUnderTheSplash()
+    {
+        // The splash stays on top of everything; a question asked while it
+        // is up would be hidden under it. The real dialogs are shown here.
+        TempProgramFolder folder;
+        QVERIFY(!QFile::exists(folder.file("Language.cfg")));
+        QFile f(folder.file("config.cfg"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(1000, '\x07'));
+        f.close();
+
+        TSplashForm splash;
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        struct Asked {
+            QString title;
+            bool visible = false;
+            bool splashVisible = true;
+        };
+        QList<Asked> asked;
+        auto answer = [&](const char *button) {
+            WhenModal([&asked, &splash, button](QWidget *w) {
+                asked.append({w->windowTitle(), w->isVisible(), splash.isVisible()});
+                if (auto *b = w->findChild<QAbstractButton *>(QLatin1String(button)))
+                    b->click();
+                else if (auto *box = qobject_cast<QDialog *>(w))
+                    box->accept();
+            });
+        };
+        answer("Button1");  // the first-start language question: Ok
+        StartupLoadLanguage(folder.path());
+        QTRY_VERIFY(splash.isVisible());
+        answer("OK");  // the notice about the damaged settings file (plain box)
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        QTRY_VERIFY(splash.isVisible());
+
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].title, QString("Select Language"));
+        for (const Asked &a : asked) {
+            QVERIFY2(a.visible, qPrintable(a.title));
+            QVERIFY2(!a.splashVisible, qPrintable(a.title));
+        }
+        QVERIFY(QFile::exists(folder.file("config.cfg.damaged")));
+    }
+
     void missingBackgroundIsForgotten()
     {
         TempProgramFolder folder;
@@ -232,6 +285,66 @@ private slots:
         QCOMPARE(windows.about->windowTitle(), QString("About Vellora-ID"));
         windows.about->appendVersionLine();
         QVERIFY(windows.about->infoLabel()->text().endsWith("\r\nV3.0.5"));
+    }
+
+    void helpWithoutADesktopHandlerUsesTheProgramsViewer()
+    {
+        // A desktop with nothing that opens web pages: the manual and the
+        // tour show in the program's own viewer, the support address is told.
+        TempProgramFolder folder;
+        QList<QUrl> asked;
+        SetDesktopOpener([&](const QUrl &url) { asked.append(url); return false; });
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        windows.createOtherWindows();
+        TDataModule1 *menu = windows.main->dataModule();
+        ScriptedMessages answers({MrOk});
+        auto viewer = [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == "HelpViewer" && w->isVisible())
+                    return w;
+            return static_cast<QWidget *>(nullptr);
+        };
+        menu->item("Manual1")->trigger();
+        QTRY_VERIFY(viewer());
+        auto *browser = viewer()->findChild<QTextBrowser *>("HelpBrowser");
+        QVERIFY(browser);
+        QCOMPARE(browser->source(), QUrl::fromLocalFile(folder.file("manual/index.html")));
+        QVERIFY(browser->toPlainText().size() > 100);
+        QVERIFY(!viewer()->windowTitle().isEmpty());
+        menu->item("QuickTour1")->trigger();
+        QTRY_COMPARE(browser->source(), QUrl::fromLocalFile(folder.file("tour/tour.html")));
+        QVERIFY(browser->toPlainText().size() > 100);
+        menu->item("OnlineSupport1")->trigger();
+        QTRY_COMPARE(answers.shown().size(), 1);
+        QVERIFY2(answers.shown()[0].text.contains(asked.last().toString()), qPrintable(answers.shown()[0].text));
+        QCOMPARE(asked.size(), 3);
+        SetDesktopOpener({});
+        viewer()->close();
+    }
+
+    void closingTheMainWindowEndsTheProgram()
+    {
+        // The program ends when its last window closes: the About box (or
+        // the Find dialog) left open would keep it running without its
+        // main window and with the card table closed.
+        TempProgramFolder folder;
+        ProgramWindows windows;
+        windows.createMainWindow(folder.path());
+        windows.createOtherWindows();
+        windows.applyLayouts();
+        windows.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(windows.main.get()));
+        windows.main->dataModule()->item("AboutVelloraID1")->trigger();
+        windows.main->button("BitBtn8")->click();  // the Find dialog
+        QVERIFY(windows.about->isVisible());
+        ScriptedMessages answers({MrNo});
+        QVERIFY(windows.main->close());
+        QStringList open;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->testAttribute(Qt::WA_DontShowOnScreen))
+                open.append(w->objectName());
+        QCOMPARE(open, QStringList());
     }
 
     void windowGoesAwayWithItsTableOpen()

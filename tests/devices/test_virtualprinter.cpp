@@ -16,10 +16,11 @@ private slots:
     {
         QTest::addColumn<int>("dpi");
         QTest::addColumn<QSize>("landscape");
-        QTest::newRow("150") << 150 << QSize(506, 319);
-        QTest::newRow("300") << 300 << QSize(1011, 638);
-        QTest::newRow("600") << 600 << QSize(2022, 1276);
-        QTest::newRow("1200") << 1200 << QSize(4044, 2551);
+        // The rendered card: 1026 x 642 at 300 dpi, in proportion elsewhere.
+        QTest::newRow("150") << 150 << QSize(513, 321);
+        QTest::newRow("300") << 300 << QSize(1026, 642);
+        QTest::newRow("600") << 600 << QSize(2052, 1284);
+        QTest::newRow("1200") << 1200 << QSize(4104, 2568);
     }
     void pageSizes()
     {
@@ -27,6 +28,60 @@ private slots:
         QFETCH(QSize, landscape);
         QCOMPARE(CardPagePixels(dpi, PageOrientation::Landscape), landscape);
         QCOMPARE(CardPagePixels(dpi, PageOrientation::Portrait), landscape.transposed());
+    }
+
+    // A card image of the rendered size fills the page exactly (the PDF
+    // keeps the card's real size: jobFiles).
+    void pageHoldsTheWholeCard()
+    {
+        QTemporaryDir dir;
+        VirtualCardPrinter printer({dir.filePath("out"), 300, OrientationReset::Accepted, {}});
+        printer.beginDocument("card");
+        QImage card(1026, 642, QImage::Format_RGB32);
+        card.fill(Qt::white);
+        for (int y = 0; y < card.height(); ++y)
+            for (int x = 0; x < card.width(); ++x)
+                if (x < 2 || y < 2 || x >= card.width() - 2 || y >= card.height() - 2)
+                    card.setPixel(x, y, qRgb(200, 0, 0));
+        printer.stretchBitmap(QRect(0, 0, 1026, 642), card);
+        printer.endDocument();
+        const PrintedJob &job = printer.jobs().back();
+        const QImage page = QImage(job.pages[0].imageFile).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(page, card);
+    }
+
+    // A monochrome job: black or nothing, also at the edges of texts.
+    void monochromePagesAreBlackAndWhite()
+    {
+        QTemporaryDir dir;
+        VirtualCardPrinter printer({dir.filePath("out"), 300, OrientationReset::Accepted, {}});
+        printer.setMonochrome(true);
+        printer.beginDocument("mono");
+        DeviceFont font;
+        font.pixelHeight = 40;
+        font.colour = QColor(90, 90, 90);
+        printer.selectFont(font);
+        printer.drawTextInBox(QRect(20, 20, 900, 300), "Anna-Katharina Maximiliane", TextWordBreak);
+        QImage grey(100, 100, QImage::Format_RGB32);
+        grey.fill(QColor(100, 100, 100));
+        printer.stretchBitmap(QRect(600, 300, 250, 250), grey);
+        printer.endDocument();
+        const QImage page = QImage(printer.jobs().back().pages[0].imageFile).convertToFormat(QImage::Format_RGB32);
+        int black = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb p = page.pixel(x, y) & 0xffffff;
+                QVERIFY2(p == 0 || p == 0xffffff, qPrintable(QString("pixel %1,%2 is %3").arg(x).arg(y).arg(p, 6, 16)));
+                black += p == 0;
+            }
+        QVERIFY(black > 250 * 250);
+
+        // The next colour job keeps its colours.
+        printer.setMonochrome(false);
+        printer.beginDocument("colour");
+        printer.stretchBitmap(QRect(0, 0, 100, 100), grey);
+        printer.endDocument();
+        QCOMPARE(QImage(printer.jobs().back().pages[0].imageFile).pixel(50, 50), qRgb(100, 100, 100));
     }
 
     void escapeLines_data()
@@ -78,11 +133,11 @@ private slots:
         QCOMPARE(job.pages.size(), 2);
         const QImage front(job.pages[0].imageFile);
         const QImage back(job.pages[1].imageFile);
-        QCOMPARE(front.size(), QSize(1011, 638));
-        QCOMPARE(back.size(), QSize(638, 1011));
+        QCOMPARE(front.size(), QSize(1026, 642));
+        QCOMPARE(back.size(), QSize(642, 1026));
         QCOMPARE(front.pixel(200, 150), qRgb(255, 0, 0));
         for (int y = 0; y < 90; ++y)  // the escape lines left nothing
-            for (int x = 0; x < 1011; ++x)
+            for (int x = 0; x < 1026; ++x)
                 QCOMPARE(front.pixel(x, y), qRgb(255, 255, 255));
         int ink = 0;
         for (int y = 0; y < 60; ++y)
@@ -108,6 +163,28 @@ private slots:
         const QString out = QString::fromUtf8(pdfinfo.readAllStandardOutput());
         QVERIFY2(out.contains(QRegularExpression("Page\\s+1 size:\\s+24[23](\\.\\d+)? x 153(\\.\\d+)? pts")), qPrintable(out));
         QVERIFY2(out.contains(QRegularExpression("Page\\s+2 size:\\s+153(\\.\\d+)? x 24[23](\\.\\d+)? pts")), qPrintable(out));
+
+        // The PDF's pages show the pictures of the PNG files.
+        if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+            QSKIP("pdftoppm not installed: the PDF's pictures are not examined");
+        QProcess pdftoppm;
+        pdftoppm.start("pdftoppm", {"-r", "300", "-png", job.pdfFile, dir.filePath("render")});
+        QVERIFY(pdftoppm.waitForFinished(60000));
+        const QImage frontPdf = QImage(dir.filePath("render-1.png")).convertToFormat(QImage::Format_RGB32);
+        const QImage backPdf = QImage(dir.filePath("render-2.png")).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(qAbs(frontPdf.width() - 1011) <= 1 && qAbs(frontPdf.height() - 638) <= 1);
+        QVERIFY(qAbs(backPdf.width() - 638) <= 1 && qAbs(backPdf.height() - 1011) <= 1);
+        auto near = [](QRgb a, QRgb b) {
+            return qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) < 30;
+        };
+        int differ = 0;
+        for (int y = 2; y < 630; y += 7)
+            for (int x = 2; x < 1000; x += 7)
+                differ += !near(frontPdf.pixel(x, y), front.pixel(x, y));
+        QVERIFY2(differ < 20, qPrintable(QString::number(differ)));
+        QCOMPARE(QImage(job.pages[0].imageFile).dotsPerMeterX(), 11811);  // 300 dpi
+        // Nothing of the writing is left behind.
+        QCOMPARE(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden).size(), 4);
     }
 
     void jobsNeverOverwriteEachOther()

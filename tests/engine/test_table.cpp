@@ -138,6 +138,57 @@ private slots:
         QCOMPARE(seen, (QStringList{"Adams", "Clark", "Davis"}));
     }
 
+    // A row is found by its key without moving, cached changes included;
+    // tables keyed by text are searched as well.
+    void rowsAreFoundByTheirKey()
+    {
+        TempProgramFolder tmp{TempProgramFolder::Empty{}};
+        test::createCardTable(data(tmp));
+        Table t;
+        openCards(t, data(tmp));
+        for (const char *n : {"Adams", "Baker", "Clark", "Davis", "Evans"})
+            test::addCard(t, QString::fromLatin1(n));
+        t.commitUpdates();
+        t.setRecNo(2);
+        t.deleteRecord();                  // card 2, in the cache
+        test::addCard(t, QStringLiteral("Fox"));  // card 6, in the cache
+        t.setRecNo(3);
+        QSignalSpy scrolls(&t, &Table::afterScroll);
+        const QList<std::pair<QVariant, int>> cases{{1, 1}, {2, 0}, {3, 2}, {5, 4}, {6, 5},
+                                                    {99, 0}, {QStringLiteral("4"), 3}, {QStringLiteral("x"), 0}};
+        for (const auto &[key, recNo] : cases)
+            QCOMPARE(t.recNoOfKey({key}), recNo);
+        QCOMPARE(t.recNo(), 3);
+        QCOMPARE(scrolls.count(), 0);
+        QVERIFY_THROWS_EXCEPTION(EngineError, t.recNoOfKey({1, 2}));
+
+        Table byName;
+        byName.setDatabaseName(data(tmp));
+        byName.setTableName(QStringLiteral("names.DB"));
+        byName.setFieldDefs({{QStringLiteral("Name"), FieldType::String, 20}, {QStringLiteral("N"), FieldType::Integer, 0}});
+        byName.setIndexDefs({{QStringLiteral("pk"), {QStringLiteral("Name")}, true, true}});
+        byName.createTable();
+        byName.setCachedUpdates(true);
+        byName.open();
+        for (const char *n : {"pear", "apple", "fig"}) {
+            byName.append();
+            byName.fieldByName(QStringLiteral("Name")).setAsString(QString::fromLatin1(n));
+            byName.post();
+        }
+        QCOMPARE(byName.recNoOfKey({QStringLiteral("apple")}), 1);
+        QCOMPARE(byName.recNoOfKey({QStringLiteral("fig")}), 2);
+        QCOMPARE(byName.recNoOfKey({QStringLiteral("pear")}), 3);
+        QCOMPARE(byName.recNoOfKey({QStringLiteral("kiwi")}), 0);
+
+        Table unkeyed;
+        unkeyed.setDatabaseName(data(tmp));
+        unkeyed.setTableName(QStringLiteral("plain.DB"));
+        unkeyed.setFieldDefs({{QStringLiteral("Name"), FieldType::String, 20}});
+        unkeyed.createTable();
+        unkeyed.open();
+        QVERIFY_THROWS_EXCEPTION(EngineError, unkeyed.recNoOfKey({QStringLiteral("a")}));
+    }
+
     void editingStatesAndRecordSignal()
     {
         TempProgramFolder tmp{TempProgramFolder::Empty{}};

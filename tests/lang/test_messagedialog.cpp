@@ -322,6 +322,43 @@ private slots:
         QCOMPARE(text, QString("Keep going?"));
         QVERIFY(!QApplication::activeModalWidget());
     }
+
+    void messagesBelongToTheWindowThatAsked()
+    {
+        // A window that stays on top (a progress or search window) asks: the
+        // real box, plain or keyed, is its dialog and on top as it is.
+        QDialog asking(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint);
+        asking.setWindowTitle("Searching");
+        asking.show();
+        QVERIFY(QTest::qWaitForWindowActive(&asking));
+        for (const bool plain : {false, true}) {
+            asking.activateWindow();  // the platform here hands activation back to no one
+            QVERIFY(QTest::qWaitForWindowActive(&asking));
+            QWidget *owner = nullptr;
+            bool onTop = false;
+            bool seen = false;
+            WhenModal(
+                [&](QWidget *w) {
+                    owner = w->parentWidget();
+                    onTop = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                    static_cast<QDialog *>(w)->done(MrOk);
+                },
+                &seen);
+            if (plain)
+                PlainMessage("Vellora-Id", "Nothing found.", PlainIcon::Information);
+            else
+                LocalMessageDlg("Search from the first card?", MsgKind::Information, MsgButton::OK | MsgButton::Cancel);
+            QVERIFY(seen);
+            QCOMPARE(owner, static_cast<QWidget *>(&asking));
+            QVERIFY(onTop);
+            QVERIFY(asking.findChildren<QDialog *>().isEmpty());  // the box went with its answer
+        }
+        asking.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&asking));
+        ScriptedMessages script({MrOk});
+        LocalMessageDlg("Again?", MsgKind::Information, MsgButton::OK);
+        QCOMPARE(script.shown().at(0).owner, static_cast<QWidget *>(&asking));
+    }
 };
 
 QTEST_MAIN(TestMessageDialog)

@@ -14,8 +14,10 @@ using namespace vellora;
 
 namespace {
 
+// The files in the folder once the virtual printer has written its jobs.
 QStringList filesIn(const QString &folder)
 {
+    TheVirtualCardPrinter().jobs();
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
@@ -190,8 +192,8 @@ private slots:
         QCOMPARE(job.pages.size(), 2);
         QCOMPARE(int(job.pages[0].orientation), int(PageOrientation::Landscape));
         QCOMPARE(int(job.pages[1].orientation), int(PageOrientation::Portrait));
-        QCOMPARE(QImage(job.pages[0].imageFile).size(), QSize(1011, 638));
-        QCOMPARE(QImage(job.pages[1].imageFile).size(), QSize(638, 1011));
+        QCOMPARE(QImage(job.pages[0].imageFile).size(), QSize(1026, 642));
+        QCOMPARE(QImage(job.pages[1].imageFile).size(), QSize(642, 1026));
         QVERIFY(QFile::exists(job.pdfFile));
         QVERIFY(job.tracks[0] && job.tracks[1] && !job.tracks[2]);
         QCOMPARE(job.tracks[0]->line, QString("~1,MPC7,BPI210,%MARIA LINDQVIST?"));

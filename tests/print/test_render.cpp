@@ -3,6 +3,10 @@
 #include "SampleCard.h"
 #include "devices/print/VirtualCardPrinter.h"
 #include "print/CardRenderer.h"
+#include "store/Photos.h"
+#include "store/ScaledPicture.h"
+
+#include <QPainter>
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -390,7 +394,8 @@ private slots:
         printer.abortDocument();
     }
 
-    // "R&D" draws R and an underlined D; "&&" draws one ampersand.
+    // Texts print as the card face shows them: "R&D" is R, an ampersand and
+    // D, with no underline; "&&" is two ampersands.
     void ampersands()
     {
         auto render = [](const QString &text) {
@@ -400,16 +405,111 @@ private slots:
             ComposeSide(canvas, side, Qt::white, {});
             return RenderPreview(canvas);
         };
+        auto drawn = [](const QString &text) {
+            QImage out(1026, 642, QImage::Format_RGB32);
+            out.fill(Qt::white);
+            QPainter p(&out);
+            p.setRenderHint(QPainter::TextAntialiasing, true);
+            DeviceFont f;
+            f.face = "Arial";
+            f.pixelHeight = CanvasCharHeight(24);
+            p.setFont(QtFontFor(f));
+            p.setPen(Qt::black);
+            p.drawText(QRect(20, 20, 400, 80), Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, text);
+            return out;
+        };
         const QRect area(20, 20, 400, 80);
         const QRect plain = inkBounds(render("RD"), area);
         const QRect marked = inkBounds(render("R&D"), area);
-        const QRect doubled = inkBounds(render("R&&D"), area);
         QVERIFY(plain.isValid());
-        QCOMPARE(marked.left(), plain.left());
-        QVERIFY2(qAbs(marked.right() - plain.right()) <= 1, "no ampersand is drawn");
-        QVERIFY2(marked.bottom() > plain.bottom(), "the D is underlined");
-        QVERIFY2(doubled.right() > plain.right() + 10, "one ampersand is drawn");
-        QCOMPARE(doubled.bottom(), plain.bottom());
+        QVERIFY2(marked.right() > plain.right() + 10, "the ampersand is drawn");
+        QCOMPARE(marked.bottom(), plain.bottom());  // nothing underlined
+        QCOMPARE(render("R&D Lab"), drawn("R&D Lab"));
+        QCOMPARE(render("R&&D"), drawn("R&&D"));
+
+        // On the printer's page too.
+        QTemporaryDir dir;
+        CardSideModel side;
+        side.items.push_back(sample::text("statlabel1", CardItemKind::FreeText, QRect(10, 10, 200, 40), "R&D", sample::font("Arial", 12, Qt::black, false)));
+        Tprintlayoutcanvas canvas;
+        ComposeSide(canvas, side, Qt::white, {});
+        RecordingPrinter printer({dir.path(), 300, OrientationReset::Accepted, {}});
+        printer.beginDocument("ampersand");
+        RenderSideToDevice(canvas, printer, RenderMode::Full);
+        printer.endDocument();
+        const QImage page(printer.jobs().back().pages[0].imageFile);
+        const QImage preview = RenderPreview(canvas);
+        QCOMPARE(inkBounds(page, area), inkBounds(preview, area));
+    }
+
+    // A text longer than its box prints its first line and every further
+    // line that fits whole, never a sliver of the next.
+    void textsPrintWholeLinesOnly()
+    {
+        const QString value = "Anna-Katharina Maximiliane";
+        auto compose = [](const QString &text, int height) {
+            CardSideModel side;
+            side.items.push_back(sample::text("First_name", CardItemKind::FieldItem, QRect(24, 109, 303, height), text, sample::font("Arial", 24)));
+            Tprintlayoutcanvas canvas;
+            ComposeSide(canvas, side, Qt::white, {});
+            return canvas;
+        };
+        // One and a half lines high: the first line only.
+        const Tprintlayoutcanvas longer = compose(value, 55);
+        const Tprintlayoutcanvas firstLine = compose("Anna-Katharina", 55);
+        QCOMPARE(RenderPreview(longer), RenderPreview(firstLine));
+        QTemporaryDir dir;
+        QStringList printed;
+        for (const Tprintlayoutcanvas *canvas : {&longer, &firstLine}) {
+            RecordingPrinter printer({dir.path(), 300, OrientationReset::Accepted, {}});
+            printer.beginDocument("lines");
+            RenderSideToDevice(*canvas, printer, RenderMode::Full);
+            printer.endDocument();
+            printed << printer.jobs().back().pages[0].imageFile;
+        }
+        QCOMPARE(QImage(printed[0]), QImage(printed[1]));
+        // Two lines high: both lines.
+        QVERIFY(RenderPreview(compose(value, 80)) != RenderPreview(compose("Anna-Katharina", 80)));
+        // Lines by their breaks, too; a box lower than one line keeps it.
+        QFont font = QtFontFor(DeviceFont{"Arial", 64, Qt::black, true, false, false, false});
+        const int lineHeight = QFontMetrics(font).lineSpacing();
+        QCOMPARE(WholeLines(font, QSize(600, lineHeight + lineHeight / 2), "one\ntwo", Qt::TextWordWrap), QString("one"));
+        QCOMPARE(WholeLines(font, QSize(600, 3 * lineHeight), "one\ntwo", Qt::TextWordWrap), QString("one\ntwo"));
+        QCOMPARE(WholeLines(font, QSize(600, lineHeight / 2), "one\ntwo", Qt::TextWordWrap), QString("one"));
+    }
+
+    // Pictures print through the card face's loader: what it refuses does
+    // not print either.
+    void picturesLoadAsOnTheCardFace()
+    {
+        QTemporaryDir dir;
+        CardSideModel side;
+        side.items.push_back(sample::picture("BackImage1", CardItemKind::Background, QRect(0, 0, 513, 321), QImage(), false, false));
+        Tprintlayoutcanvas canvas;
+        // Wider than any picture the program reads.
+        QImage wide(kMaxPictureSide + 1, 2, QImage::Format_RGB32);
+        wide.fill(Qt::blue);
+        const QString widePath = dir.filePath("wide.png");
+        QVERIFY(wide.save(widePath));
+        QVERIFY_THROWS_EXCEPTION(PhotoError, LoadScaledPicture(widePath, 50));
+        QVERIFY_THROWS_EXCEPTION(PrintError, ComposeSide(canvas, side, Qt::white, widePath));
+        side.items[0].pictureFile = widePath;
+        side.items[0].kind = CardItemKind::StaticPicture;
+        side.items[0].name = "statimage1";
+        QVERIFY_THROWS_EXCEPTION(PrintError, ComposeSide(canvas, side, Qt::white, {}));
+
+        // A JPEG prints the pixels the card face decodes.
+        QImage photo(1026, 642, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        const QString jpeg = dir.filePath("back.jpg");
+        QVERIFY(photo.save(jpeg, "JPG", 90));
+        CardSideModel back;
+        back.items.push_back(sample::picture("BackImage1", CardItemKind::Background, QRect(0, 0, 513, 321), QImage(), false, false));
+        ComposeSide(canvas, back, Qt::white, jpeg);
+        QCOMPARE(canvas.items()[0].bitmap.convertToFormat(QImage::Format_RGB32),
+                 LoadPicture(jpeg).convertToFormat(QImage::Format_RGB32));
     }
 
     void deviceOutput_data()

@@ -13,6 +13,9 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace vellora;
 using namespace vellora::test;
 
@@ -181,6 +184,48 @@ private slots:
         // An exact spelling wins over another one.
         WriteBytes(folder.file("Data/Images/17.jpg"), "y");
         QCOMPARE(PhotoPath(folder.path(), "17", ""), folder.file("Data/Images/17.jpg"));
+    }
+
+    // The folder's listing is kept between lookups: files another program
+    // adds or removes are still seen, and so are the program's own writes
+    // even when the folder's time does not show them.
+    void keptListingFollowsTheFolder()
+    {
+        TempProgramFolder folder{TempProgramFolder::Empty{}};
+        const QString dir = folder.file("data/images");
+        QDir().mkpath(dir);
+        WriteBytes(dir + "/A.JPG", "x");
+        const timespec old[2] = {{1577836800, 0}, {1577836800, 0}};  // 2020-01-01
+        auto backdate = [&] { QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(dir).constData(), old, 0), 0); };
+        backdate();
+        QCOMPARE(PhotoPath(folder.path(), "a", ""), dir + "/A.JPG");  // listed now
+
+        // Behind the program's back.
+        WriteBytes(dir + "/B.JPG", "x");
+        QCOMPARE(PhotoPath(folder.path(), "b", ""), dir + "/B.JPG");
+        QVERIFY(QFile::remove(dir + "/A.JPG"));
+        QVERIFY(!QFileInfo::exists(PhotoPath(folder.path(), "a", "")));
+        QVERIFY(!FileExistsCaseInsensitive(folder.path(), "data/images/a.jpg"));
+
+        // The program's own writes and deletions, on a file system whose
+        // clock did not move.
+        backdate();
+        QCOMPARE(PhotoPath(folder.path(), "c", ""), dir + "/c.jpg");  // listed again, without c.jpg
+        WriteBytes(dir + "/c.jpg", "x");
+        backdate();
+        NoteFileWritten(dir + "/c.jpg");
+        QCOMPARE(ResolveCaseInsensitive(folder.path(), "DATA/IMAGES/C.JPG"), dir + "/c.jpg");
+        WriteBytes(dir + "/d.jpg", "x");
+        WriteBytes(dir + "/D.JPG", "x");
+        backdate();
+        QCOMPARE(ResolveCaseInsensitive(dir, "d.Jpg"), dir + "/D.JPG");  // the first in name order
+        QVERIFY(QFile::remove(dir + "/D.JPG"));
+        backdate();
+        NoteFileRemoved(dir + "/D.JPG");
+        QCOMPARE(ResolveCaseInsensitive(dir, "d.Jpg"), dir + "/d.jpg");  // the other spelling is left
+        // SaveJpeg tells the resolver too.
+        SaveJpeg(Solid(Qt::red), dir + "/e.jpg");
+        QCOMPARE(PhotoPath(folder.path(), "E", ""), dir + "/e.jpg");
     }
 
     void jpegRoundTripAtQuality90()

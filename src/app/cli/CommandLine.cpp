@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QSet>
 #include <QTextStream>
+#include <algorithm>
 #include <cstring>
 
 namespace vellora {
@@ -96,13 +97,15 @@ std::optional<CardSelection> ParseCardSelection(const QString &text, QString *er
 
 void PrepareHeadlessPlatform(int argc, char **argv)
 {
+    // Only `--folder` goes with the main window; every other argument runs
+    // without one (printing, listing, help) or is refused with exit code 2,
+    // which needs no display either.
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         const char *a = argv[i];
-        if (std::strcmp(a, "--print") == 0 || std::strncmp(a, "--print=", 8) == 0 ||
-            std::strcmp(a, "--list-printers") == 0 || std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0 ||
-            std::strcmp(a, "--version") == 0 || std::strcmp(a, "-v") == 0 || std::strcmp(a, "--half") == 0 ||
-            std::strncmp(a, "--printer", 9) == 0)
+        if (std::strcmp(a, "--folder") == 0)
+            ++i;
+        else if (std::strncmp(a, "--folder=", 9) != 0)
             headless = true;
     }
     if (!headless || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -154,6 +157,22 @@ void loadLanguage(const QString &appFolder)
         return;
     }
     StartupLoadLanguage(appFolder);
+}
+
+// True when the card table's primary key is its card number alone, so
+// that a card is found by its number.
+bool CardNumberIsKey(const Table &table)
+{
+    if (table.fieldCount() == 0)
+        return false;
+    QString numberField = table.fieldNames().value(0);
+    for (const QString &name : table.fieldNames())
+        if (name.compare(QLatin1String("card_number"), Qt::CaseInsensitive) == 0)
+            numberField = name;
+    for (const IndexDef &index : table.indexDefs())
+        if (index.primary)
+            return index.fields.size() == 1 && index.fields.first().compare(numberField, Qt::CaseInsensitive) == 0;
+    return false;
 }
 
 }  // namespace
@@ -217,39 +236,53 @@ int RunHeadlessPrint(const HeadlessPrintOptions &options, QTextStream &out, QTex
     }
     const bool virtualPrinter = printerName == QLatin1String(VirtualCardPrinterName);
 
-    // The card numbers of the table, in its order: list position i is
-    // record number i + 1, as in the Batch Print window.
+    // The list positions (record number - 1) of the cards asked for, in the
+    // table's order. Cards are found by their number, the table's key,
+    // without visiting the others; "all" takes every row.
     Table *table = main.table();
-    QList<qint64> numbers;
-    QList<bool> ticks;
+    QList<int> positions;
+    QStringList missing;
     try {
-        table->first();
-        while (!table->eof()) {
-            const Field number = table->findField(QStringLiteral("card_number"));
-            const QString text = number.isValid() ? number.asString() : table->field(0).asString();
-            bool ok = false;
-            const qint64 n = text.toLongLong(&ok);
-            numbers.append(ok ? n : -1);
-            ticks.append(ok && selection->contains(n));
-            table->next();
+        if (selection->all) {
+            const int count = table->recordCount();
+            positions.reserve(count);
+            for (int i = 0; i < count; ++i)
+                positions.append(i);
+        } else if (CardNumberIsKey(*table)) {
+            for (qint64 n : selection->numbers()) {
+                const int recNo = table->recNoOfKey({n});
+                if (recNo > 0)
+                    positions.append(recNo - 1);
+                else
+                    missing.append(QString::number(n));
+            }
+            std::sort(positions.begin(), positions.end());
+        } else {
+            // A restructured table keyed otherwise: one walk over its rows.
+            QSet<qint64> present;
+            int i = 0;
+            for (table->first(); !table->eof(); table->next(), ++i) {
+                const Field number = table->findField(QStringLiteral("card_number"));
+                bool ok = false;
+                const qint64 n = (number.isValid() ? number : table->field(0)).asString().toLongLong(&ok);
+                if (ok && selection->contains(n)) {
+                    positions.append(i);
+                    present.insert(n);
+                }
+            }
+            table->first();
+            for (qint64 n : selection->numbers())
+                if (!present.contains(n))
+                    missing.append(QString::number(n));
         }
-        table->first();
     } catch (const std::exception &e) {
         err << "vellora-id: the card table cannot be read: " << e.what() << '\n';
         return kExitNotAllPrinted;
     }
-
-    QStringList missing;
-    if (!selection->all) {
-        const QSet<qint64> present(numbers.begin(), numbers.end());
-        for (qint64 n : selection->numbers())
-            if (!present.contains(n))
-                missing.append(QString::number(n));
-    }
     for (const QString &n : missing)
         out << "card " << n << ": not printed: there is no card " << n << " in the collection\n";
 
-    const int wanted = int(std::count(ticks.begin(), ticks.end(), true));
+    const int wanted = int(positions.size());
     if (wanted == 0) {
         out << "0 of " << missing.size() << " cards printed: no card to print\n";
         out.flush();
@@ -258,12 +291,12 @@ int RunHeadlessPrint(const HeadlessPrintOptions &options, QTextStream &out, QTex
 
     BatchHost host = BatchHostFor(main, print.preview, print.progress);
     host.showWindows = false;
-    const BatchRunResult result = RunBatch(host, ticks, options.half ? 2 : 1, [&](const BatchCardReport &r) {
+    const BatchRunResult result = RunBatchAt(host, positions, options.half ? 2 : 1, [&](const BatchCardReport &r) {
         out << "card " << r.cardNumber << ": ";
         if (r.printed) {
             out << "printed";
-            if (virtualPrinter && !TheVirtualCardPrinter().jobs().empty()) {
-                const PrintedJob &job = TheVirtualCardPrinter().jobs().back();
+            if (virtualPrinter && TheVirtualCardPrinter().lastJob()) {
+                const PrintedJob &job = *TheVirtualCardPrinter().lastJob();
                 if (!job.pages.isEmpty())
                     out << ' ' << job.pages.first().imageFile;
             } else {
@@ -275,13 +308,14 @@ int RunHeadlessPrint(const HeadlessPrintOptions &options, QTextStream &out, QTex
         out << '\n';
         out.flush();
     });
+    const int printed = result.printed;  // files included: the batch waits for them
     const int asked = wanted + int(missing.size());
-    out << result.printed << " of " << asked << " cards printed";
+    out << printed << " of " << asked << " cards printed";
     if (!missing.isEmpty())
         out << " (" << missing.size() << " not in the collection)";
     out << '\n';
     out.flush();
-    return result.printed == asked ? kExitPrinted : kExitNotAllPrinted;
+    return printed == asked ? kExitPrinted : kExitNotAllPrinted;
 }
 
 }  // namespace vellora

@@ -46,14 +46,27 @@ int main(int argc, char **argv)
     parser.addOption(printer);
     parser.addOption(half);
     parser.addOption(listPrinters);
-    parser.process(app);
+    // Bad arguments exit with 2 (QCommandLineParser::process would exit 1).
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "vellora-id: %s\nTry 'vellora-id --help'.\n", qPrintable(parser.errorText()));
+        return vellora::kExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "vellora-id: unexpected argument %s\nTry 'vellora-id --help'.\n",
+                     qPrintable(parser.positionalArguments().constFirst()));
+        return vellora::kExitUsage;
+    }
 
     vellora::StartOptions options;
     if (parser.isSet(folder)) {
         const QDir dir(parser.value(folder));
         if (!dir.exists()) {
             std::fprintf(stderr, "vellora-id: no program folder %s\n", qPrintable(parser.value(folder)));
-            return 2;
+            return vellora::kExitUsage;
         }
         options.appFolder = dir.absolutePath() + '/';
     }
@@ -75,7 +88,7 @@ int main(int argc, char **argv)
     }
     if (parser.isSet(printer) || parser.isSet(half)) {
         std::fprintf(stderr, "vellora-id: --printer and --half go with --print\n");
-        return 2;
+        return vellora::kExitUsage;
     }
     return vellora::RunProgram(options);
 }

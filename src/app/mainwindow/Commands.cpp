@@ -3,14 +3,18 @@
 #include "app/mainwindow/TForm1.h"
 
 #include "app/shell/ErrorReport.h"
+#include "app/shell/HelpViewer.h"
 #include "app/startup/AboutForm.h"
 #include "devices/shell/DesktopShell.h"
 #include "engine/Table.h"
 #include "lang/GlyphButton.h"
 #include "lang/LanguageSelection.h"
+#include "lang/LanguageTable.h"
+#include "lang/MessageDialog.h"
 #include "print/PrinterChoice.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
+#include "store/DataSource.h"
 #include "store/PhotoItem.h"
 
 #include <QAction>
@@ -32,16 +36,27 @@ struct WaitCursor {
 
 }  // namespace
 
+// The manual and the tour open in the program's own viewer when the desktop
+// has nothing that opens them.
 void TForm1::OpenManual()
 {
-    OpenWithDesktop(QUrl::fromLocalFile(m_appFolder + QStringLiteral("manual/index.html")));
+    const QString page = m_appFolder + QStringLiteral("manual/index.html");
+    OpenWithDesktop(QUrl::fromLocalFile(page), [page] { ShowHelpPage(page); });
 }
 
-void TForm1::OpenOnlineSupport() { OpenWithDesktop(QUrl(QString::fromLatin1(kOnlineSupportUrl))); }
+void TForm1::OpenOnlineSupport()
+{
+    const QString address = QString::fromLatin1(kOnlineSupportUrl);
+    OpenWithDesktop(QUrl(address), [address] {
+        LocalMessageDlg(LangText(QStringLiteral("HELP:NoBrowser")) + QStringLiteral("\n\n") + address,
+                        MsgKind::Information, MsgButton::OK);
+    });
+}
 
 void TForm1::OpenQuickTour()
 {
-    OpenWithDesktop(QUrl(QStringLiteral("file://") + m_appFolder + QStringLiteral("tour/tour.html")));
+    const QString page = m_appFolder + QStringLiteral("tour/tour.html");
+    OpenWithDesktop(QUrl(QStringLiteral("file://") + page), [page] { ShowHelpPage(page); });
 }
 
 void TForm1::ShowAbout()
@@ -203,27 +218,52 @@ void TForm1::EditDatabase()
     ApplyAllLayouts();
 }
 
+std::function<void()> TForm1::storeCommand(std::function<void(CardStore &)> command)
+{
+    return [this, command = std::move(command)] {
+        if (m_store && m_table->isOpen())
+            command(*m_store);
+    };
+}
+
 void TForm1::connectMenu()
 {
-    auto on = [this](const char *name, auto &&slot) {
+    // Every command is a std::function made here and held by its
+    // connection. None is a lambda nested in a generic lambda: GCC then
+    // captured `this` through the enclosing closure, which is gone once this
+    // function returns, and the command ran on a stale pointer.
+    const auto on = [this](const char *name, std::function<void()> slot) {
         QAction *action = m_dataModule->item(QLatin1String(name));
         Q_ASSERT(action);
-        connect(action, &QAction::triggered, this, [slot = std::forward<decltype(slot)>(slot)] { ReportErrors(slot); });
+        connect(action, &QAction::triggered, this, [slot = std::move(slot)] { ReportErrors(slot); });
     };
-    auto pressed = [this](const char *name, auto &&slot) {
+    const auto pressed = [this](const char *name, std::function<void()> slot) {
         GlyphButton *b = button(QLatin1String(name));
         Q_ASSERT(b);
-        connect(b, &QAbstractButton::clicked, this, [slot = std::forward<decltype(slot)>(slot)] { ReportErrors(slot); });
+        connect(b, &QAbstractButton::clicked, this, [slot = std::move(slot)] { ReportErrors(slot); });
     };
-    auto store = [this](auto command) {
-        return [this, command] {
-            if (m_store && m_table->isOpen())
-                (m_store->*command)();
-        };
+    // New and Undo give nothing back; Clear and Delete tell whether they
+    // were done. Text typed into a date or number box is checked before the
+    // card is left; Undo drops it.
+    const auto store = [this](void (CardStore::*command)()) {
+        const bool undo = command == &CardStore::undoCard;
+        return storeCommand([this, command, undo](CardStore &s) {
+            if (undo)
+                m_dataSource->dropPendingEdits();
+            else
+                m_dataSource->storePendingEdits();
+            (s.*command)();
+        });
     };
-    auto captureFirst = [this] { OpenCapture(m_front.Image1, QString(), 0); };
-    auto captureSecond = [this] { OpenCapture(m_front.secphot, QStringLiteral("-2"), 1); };
-    auto batchPrint = [this] {
+    const auto storeAsking = [this](bool (CardStore::*command)()) {
+        return storeCommand([this, command](CardStore &s) {
+            m_dataSource->storePendingEdits();
+            (s.*command)();
+        });
+    };
+    const std::function<void()> captureFirst = [this] { OpenCapture(m_front.Image1, QString(), 0); };
+    const std::function<void()> captureSecond = [this] { OpenCapture(m_front.secphot, QStringLiteral("-2"), 1); };
+    const std::function<void()> batchPrint = [this] {
         if (!m_batchPrintWindow)
             return;
         CommitCard();
@@ -240,8 +280,8 @@ void TForm1::connectMenu()
     on("Exit1", [this] { close(); });
     on("Undo1", store(&CardStore::undoCard));
     on("Insertnewcard1", store(&CardStore::newCard));
-    on("Clearcarddata1", store(&CardStore::clearCard));
-    on("Deletecard1", store(&CardStore::deleteCard));
+    on("Clearcarddata1", storeAsking(&CardStore::clearCard));
+    on("Deletecard1", storeAsking(&CardStore::deleteCard));
     on("CaptureImage1", captureFirst);
     on("Changecarddesign1", [this] { OpenCardDesign(); });
     on("SelectLanguage1", [this] {
@@ -268,8 +308,8 @@ void TForm1::connectMenu()
     pressed("BitBtn3", captureFirst);
     pressed("getimgbtn", captureSecond);
     pressed("BitBtn4", store(&CardStore::undoCard));
-    pressed("BitBtn1", store(&CardStore::deleteCard));
-    pressed("BitBtn5", store(&CardStore::clearCard));
+    pressed("BitBtn1", storeAsking(&CardStore::deleteCard));
+    pressed("BitBtn5", storeAsking(&CardStore::clearCard));
     pressed("BitBtn6", [this] { PreviewCard(); });
     pressed("BitBtn7", [this] {
         CommitCard();
@@ -287,11 +327,6 @@ void TForm1::connectMenu()
                  {"nbNext", &CardStore::next}, {"nbLast", &CardStore::last}};
     for (const auto &m : moves) {
         auto *b = m_navigator->findChild<QToolButton *>(QLatin1String(m.name));
-        connect(b, &QToolButton::clicked, this, [this, move = m.move] {
-            ReportErrors([&] {
-                if (m_store && m_table->isOpen())
-                    (m_store->*move)();
-            });
-        });
+        connect(b, &QToolButton::clicked, this, [command = store(m.move)] { ReportErrors(command); });
     }
 }

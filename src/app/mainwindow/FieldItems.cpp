@@ -32,7 +32,7 @@ const char *kGhostSuffix = "ghost";
 DBMemo *CardSideItems::fieldItem(const QString &fieldName) const
 {
     for (DBMemo *item : fieldItems)
-        if (item->dataField() == fieldName)
+        if (item->dataField().compare(fieldName, Qt::CaseInsensitive) == 0)
             return item;
     return nullptr;
 }
@@ -107,6 +107,11 @@ DBMemo *TForm1::makeFieldItem(CardSideItems &side, int sideIndex, int position, 
     side.fieldItems.append(item);
     side.placeholders.append(ghost);
     connect(item, &QPlainTextEdit::textChanged, this, [this] { ShowPlaceholders(true); });
+    // A value the field cannot hold (a date, a number) is reported once the
+    // focus change has run to its end; the box keeps the text.
+    connect(item, &DBMemo::editRefused, this, [item = QPointer<DBMemo>(item)](const QString &message) {
+        QTimer::singleShot(0, item, [message] { ShowGenericError(message); });
+    });
     return item;
 }
 

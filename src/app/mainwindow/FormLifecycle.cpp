@@ -11,16 +11,19 @@
 #include "lang/MessageDialog.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
+#include "store/DataSource.h"
 #include "engine/util/FileLookup.h"
 #include "store/ScaledPicture.h"
 #include "store/PhotoItem.h"
 #include "store/Photos.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 
 using namespace vellora;
@@ -32,8 +35,16 @@ void TForm1::placeWindow()
         return;
     const MainWindowPlacement p = PlaceMainWindow(screen->size(), screen->availableGeometry());
     if (!p.resizable) {
-        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                       Qt::WindowCloseButtonHint);
+        // Runs again after Import Project and Create Blank Project, while the
+        // window is shown: new flags hide a window, so it is shown again.
+        const Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        if (windowFlags() != flags) {
+            const bool shown = isVisible();
+            setWindowFlags(flags);
+            if (shown)
+                show();
+        }
         setMinimumSize(0, 0);
         setFixedSize(p.geometry.size());
     } else {
@@ -62,6 +73,11 @@ void TForm1::FormCreate(const QString &appFolder)
     delete m_store;
     m_store = new CardStore(m_table, m_appFolder, this);
     connect(m_store, &CardStore::cardPhotosRefreshed, this, [this] { ShowPlaceholders(true); });
+    // Typing into an empty collection starts its first card.
+    m_dataSource->setRowMaker([store = QPointer<CardStore>(m_store)] {
+        if (store)
+            store->newCard();
+    });
     m_settings.ResetSettings();                                  // 4
     openCardTable();                                             // 5
     FreeFieldItems();                                            // 6
@@ -114,8 +130,10 @@ void TForm1::showEvent(QShowEvent *event)
 
 void TForm1::CommitCard()
 {
-    if (m_table->isOpen())
+    if (m_table->isOpen()) {
+        m_dataSource->storePendingEdits();
         m_store->commitCard();
+    }
 }
 
 bool TForm1::FormClose(bool internalSave)
@@ -160,8 +178,15 @@ void TForm1::closeEvent(QCloseEvent *event)
         ShowGenericError(CurrentExceptionMessage());
         return;
     }
-    if (closed)
-        event->accept();
-    else
+    if (!closed) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // Closing the main window ends the program: a window left open beside
+    // it (the About box, the Find dialog) would keep it running with the
+    // card table closed.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && !w->testAttribute(Qt::WA_DontShowOnScreen))
+            w->close();
 }

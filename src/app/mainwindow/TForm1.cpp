@@ -6,6 +6,7 @@
 #include "engine/Table.h"
 #include "lang/GlyphButton.h"
 #include "lang/Translation.h"
+#include "print/CardSideModel.h"
 #include "store/CardPhotos.h"
 #include "store/CardStore.h"
 #include "store/DataSource.h"
@@ -329,6 +330,12 @@ void TForm1::buildCardSide(CardSideItems &side, const QString &suffix)
     side.statlabel[3]->setGeometry(24, 150, 303, 24);
     side.statlabel[2]->hide();
     side.statlabel[3]->hide();
+    // The items' stacking order, bottom first, is the card's design, and
+    // printing composes in this order.
+    const vellora::CardSideId sideId = suffix.isEmpty() ? vellora::CardSideId::Front : vellora::CardSideId::Back;
+    for (const QString &name : vellora::StandardStackingOrder(sideId))
+        if (QWidget *item = side.item(name + suffix))
+            item->raise();
     side.BackImage1->lower();
 }
 

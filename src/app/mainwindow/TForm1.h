@@ -45,7 +45,8 @@ struct CardSideItems {
     // placeholder label, by position.
     QList<vellora::DBMemo *> fieldItems;
     QList<QLabel *> placeholders;
-    // The field item bound to the field (exact name), or nullptr.
+    // The field item bound to the field (letter case ignored, as field
+    // names are everywhere), or nullptr.
     vellora::DBMemo *fieldItem(const QString &fieldName) const;
     // The panel's item of that name, letter case ignored; the last one in
     // child order when several match. nullptr when none does.
@@ -215,6 +216,8 @@ private:
     void buildButtonColumn();
     void buildPopupMenus();
     void connectMenu();
+    // A command of the card store on the open card table.
+    std::function<void()> storeCommand(std::function<void(vellora::CardStore &)> command);
     void placeWindow();
     void showBackground(int side);
     void openCardTable();

@@ -5,6 +5,7 @@
 #include "devices/print/QueueEncoding.h"
 #include "engine/Table.h"
 #include "layout/file/LayoutFile.h"
+#include "print/PrintJob.h"
 #include "print/PrinterChoice.h"
 #include "print/batch/TPbatch.h"
 #include "print/batch/Tbatchprint.h"
@@ -182,13 +183,18 @@ void PrintWithPreview(TPrintPreview &preview)
 {
     preview.BatchMode = false;
     preview.ShowPreview();
+    // A cancelled print dialog or an unsupported-printer message left without
+    // OK leaves the preview open: nothing was printed and the operator
+    // decides what next. An error hides it and reaches the error report.
+    bool close = false;
     try {
-        preview.PrintCommand(RenderMode::Full);
+        close = preview.RunPrintJob(RenderMode::Full).closePreview;
     } catch (...) {
         preview.hide();
         throw;
     }
-    preview.hide();
+    if (close)
+        preview.hide();
 }
 
 void InstallPrintCommands(TForm1 &main, TPrintPreview *preview, Tbatchprint *batch, TPbatch *progress)

@@ -44,7 +44,8 @@ PrintWindows PrintWindowsOf(const TForm1 &main);
 // The two ways the main window shows the preview in its normal mode
 // (its PreviewCard and PrintCard commit the card and hide the placeholders
 // around them): modally; and without waiting, printed at full resolution,
-// hidden again. Errors reach the caller.
+// hidden again unless nothing was printed (a cancelled print dialog leaves
+// it open). Errors reach the caller.
 void ShowPreviewModal(TPrintPreview &preview);
 void PrintWithPreview(TPrintPreview &preview);
 

@@ -1,9 +1,12 @@
 #include "app/startup/ProgramWindows.h"
 
+#include "app/capture/CaptureCommands.h"
 #include "app/mainwindow/TForm1.h"
 #include "app/printing/PrintCommands.h"
 #include "app/projects/ProjectCommands.h"
 #include "app/startup/AboutForm.h"
+#include "capture/TImageCapture.h"
+#include "capture/Tcapsetup.h"
 #include "lang/LanguageSelection.h"
 #include "print/batch/TPbatch.h"
 #include "print/batch/Tbatchprint.h"
@@ -16,6 +19,8 @@ ProgramWindows::ProgramWindows() = default;
 
 ProgramWindows::~ProgramWindows()
 {
+    delete capsetup;
+    delete capture;
     delete about;
     delete form2;
 }
@@ -30,6 +35,9 @@ void ProgramWindows::createMainWindow(const QString &appFolder)
 void ProgramWindows::createOtherWindows()
 {
     form2 = new TForm2(m_appFolder);
+    const CaptureWindows captureWindows = InstallCaptureCommands(*main);
+    capture = captureWindows.capture;
+    capsetup = captureWindows.setup;
     about = new TAboutForm();
     main->setAboutForm(about);
     main->setLanguageDialog(form2);

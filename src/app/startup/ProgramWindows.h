@@ -8,6 +8,8 @@
 class TForm1;
 class TForm2;
 class TAboutForm;
+class TImageCapture;
+class Tcapsetup;
 
 namespace vellora {
 
@@ -30,6 +32,8 @@ public:
     std::unique_ptr<TForm1> main;
     QPointer<TForm2> form2;
     QPointer<TAboutForm> about;
+    QPointer<TImageCapture> capture;
+    QPointer<Tcapsetup> capsetup;
 
 private:
     QString m_appFolder;

@@ -1,5 +1,6 @@
 #include "app/startup/SplashForm.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -62,6 +63,43 @@ TSplashForm::TSplashForm(QWidget *parent)
     setFixedSize(Width, Height);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
+    qApp->installEventFilter(this);
+}
+
+TSplashForm::~TSplashForm() { qApp->removeEventFilter(this); }
+
+bool TSplashForm::otherWindowShown() const
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && !w->testAttribute(Qt::WA_DontShowOnScreen) &&
+            w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup)
+            return true;
+    return false;
+}
+
+bool TSplashForm::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Hide) && watched != this && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->isWindow()) {
+        if (type == QEvent::Show && isVisible() && otherWindowShown()) {
+            m_steppedAside = true;
+            hide();
+        } else if (type == QEvent::Hide && m_steppedAside) {
+            // Deferred: the window being hidden still counts as visible here.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_steppedAside && !otherWindowShown()) {
+                        m_steppedAside = false;
+                        show();
+                        repaint();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TSplashForm::paintEvent(QPaintEvent *)

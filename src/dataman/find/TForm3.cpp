@@ -106,8 +106,25 @@ void TForm3::setTable(Table *table) { m_table = table; }
 
 void TForm3::setCardPanel(QWidget *panel) { m_cardPanel = panel; }
 
+void TForm3::fitLabelColumn()
+{
+    // The labels' column as wide as the widest label of the current
+    // language; the boxes take the rest up to the buttons.
+    int widest = 70;
+    for (const QLabel *l : {Label1, Label2, Label3})
+        widest = qMax(widest, l->fontMetrics().horizontalAdvance(l->text()) + 4);
+    widest = qMin(widest, 160);
+    for (QLabel *l : {Label1, Label2, Label3})
+        l->setGeometry(8, l->y(), widest, l->height());
+    const int left = 8 + widest + 4;
+    const int right = Button1->x() - 12;
+    for (QWidget *box : std::initializer_list<QWidget *>{Edit1, ComboBox1, ComboBox2})
+        box->setGeometry(left, box->y(), right - left, box->height());
+}
+
 void TForm3::showEvent(QShowEvent *event)
 {
+    fitLabelColumn();
     QDialog::showEvent(event);
     if (!event->spontaneous() && !m_searching)
         FormShow();

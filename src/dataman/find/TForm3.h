@@ -59,6 +59,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Widens the labels' column to the longest label of the current language.
+    void fitLabelColumn();
 
 private:
     // Selects the whole text of the field items that show the result.

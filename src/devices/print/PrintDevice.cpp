@@ -4,7 +4,9 @@ namespace vellora {
 
 int QtTextFlags(int f)
 {
-    int flags = Qt::AlignTop | Qt::TextShowMnemonic;
+    // An ampersand is an ampersand: texts print exactly as the card face
+    // shows them.
+    int flags = Qt::AlignTop;
     if (f & TextAlignCenter)
         flags |= Qt::AlignHCenter;
     else if (f & TextAlignRight)

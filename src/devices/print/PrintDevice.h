@@ -46,8 +46,8 @@ struct DeviceFont {
     bool strikeOut = false;
 };
 
-// Flags of drawTextInBox. Without ShowAmpersands an ampersand marks the
-// next character as underlined and "&&" draws one ampersand.
+// Flags of drawTextInBox. Texts are drawn as they stand: an ampersand is
+// drawn as an ampersand.
 enum TextBoxFlag : int {
     TextAlignLeft = 0,
     TextAlignRight = 1,
@@ -83,6 +83,11 @@ public:
     // Resolution in dots per inch; valid once a document has begun.
     virtual int dpiX() const = 0;
     virtual int dpiY() const = 0;
+
+    // The pages of the next document are printed in black and white only
+    // (a monochrome card printer prints black or nothing). Devices whose
+    // driver does that itself ignore it.
+    virtual void setMonochrome(bool on) { (void)on; }
 
     // Text is drawn without a background box.
     virtual void setTransparentTextBackground() = 0;

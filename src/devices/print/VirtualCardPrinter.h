@@ -4,8 +4,14 @@
 // as the card printer's driver, takes the magnetic escape lines ("~1,",
 // "~2,", "~3," drawn at the page's origin) off the page and records them as
 // the card's stripe data. Each finished job leaves in the output folder one
-// PNG per page, a PDF of the job at the card's real size (CR80) and a text
+// PNG per page, a PDF of the job at the card's real size (CR80, the page
+// image stretched over each page) and a text
 // file with orientation, resolution and the stripe data of each track.
+//
+// A job's files are compressed and written on a thread of the printer's own
+// while the program goes on with the next card. Each file appears complete
+// (written under a temporary name, then renamed) and the jobs' files appear
+// in the order the jobs were printed, the text file last.
 #include "devices/print/PrintDevice.h"
 
 #include <QImage>
@@ -56,9 +62,14 @@ struct PrintedJob {
     std::array<std::optional<StripeTrack>, 3> tracks;
 };
 
-// The CR80 card in millimetres and in pixels at a resolution.
+// The CR80 card in millimetres: the size of the PDF's pages.
 inline constexpr double CardWidthMm = 85.6;
 inline constexpr double CardHeightMm = 54.0;
+// The rendered card at 300 dpi (twice the card panel of 513 x 321).
+inline constexpr int CardImageWidth300 = 1026;
+inline constexpr int CardImageHeight300 = 642;
+// The printable page in pixels: the rendered card at the resolution, so a
+// page holds exactly what the preview shows (1026 x 642 at 300 dpi).
 QSize CardPagePixels(int dpi, PageOrientation orientation);
 
 // Splits "~2,MPC5,BPI75,;1234?" into its data "1234"; nullopt when the text
@@ -75,8 +86,16 @@ public:
     void setSettings(const VirtualCardPrinterSettings &settings);
     QString outputFolder() const;
 
-    // Jobs finished in this run, oldest first.
-    const std::vector<PrintedJob> &jobs() const { return m_jobs; }
+    // The last jobs of this run (at most kKeptJobs), oldest first, once
+    // their files are written.
+    static constexpr size_t kKeptJobs = 1000;
+    const std::vector<PrintedJob> &jobs() const;
+    // The job last printed; its files may still be being written.
+    const PrintedJob *lastJob() const { return m_jobs.empty() ? nullptr : &m_jobs.back(); }
+    // Waits until the files of every job printed are written. Throws
+    // PrintError when a job's files could not be written (that job's files
+    // are removed); the next document after such a failure throws it too.
+    void finishWrites();
 
     QString deviceName() const override;
     QString driverName() const override;
@@ -90,6 +109,7 @@ public:
     bool documentOpen() const override { return m_open; }
     int dpiX() const override { return m_dpi; }
     int dpiY() const override { return m_dpi; }
+    void setMonochrome(bool on) override;
     void setTransparentTextBackground() override;
     void selectFont(const DeviceFont &font) override;
     void textOut(QPoint topLeft, const QString &text) override;
@@ -105,6 +125,7 @@ private:
     void openPage();
     void closePage();
     void writeJob();
+    class Writer;
 
     VirtualCardPrinterSettings m_settings;
     PageOrientation m_pending = PageOrientation::Landscape;  // set by setOrientation
@@ -117,8 +138,10 @@ private:
     std::unique_ptr<QPainter> m_painter;
     DeviceFont m_font;
     bool m_transparent = true;
+    bool m_mono = false;
     std::array<std::optional<StripeTrack>, 3> m_tracks;
     std::vector<PrintedJob> m_jobs;
+    std::unique_ptr<Writer> m_writer;
 };
 
 }  // namespace vellora

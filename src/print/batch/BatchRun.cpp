@@ -1,5 +1,7 @@
 #include "print/batch/BatchRun.h"
 
+#include "devices/print/PrinterRegistry.h"
+#include "devices/print/VirtualCardPrinter.h"
 #include "engine/Table.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
@@ -52,6 +54,22 @@ QString outcomeError(PrintJobOutcome outcome)
     return {};
 }
 
+// The virtual card printer writes a card's files while the next card is
+// composed: the batch is over once the last ones are there. Files that
+// could not be written make their card one not printed.
+void waitForPrintedFiles(BatchRunResult &result)
+{
+    try {
+        TheVirtualCardPrinter().finishWrites();
+    } catch (const PrintError &e) {
+        if (result.printed > 0) {
+            --result.printed;
+            ++result.failed;
+        }
+        LocalMessageDlg(e.message(), MsgKind::Error, MsgButton::OK);
+    }
+}
+
 }  // namespace
 
 QString BatchErrorDescription(const QString &message) { return message.left(254); }
@@ -63,6 +81,16 @@ QString BatchErrorQuestion(const QString &error)
 
 BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int resolution,
                         const std::function<void(const BatchCardReport &)> &onCard)
+{
+    QList<int> positions;
+    for (int i = 0; i < ticked.size(); ++i)
+        if (ticked[i])
+            positions.append(i);
+    return RunBatchAt(host, positions, resolution, onCard);
+}
+
+BatchRunResult RunBatchAt(const BatchHost &host, const QList<int> &positions, int resolution,
+                          const std::function<void(const BatchCardReport &)> &onCard)
 {
     BatchRunResult result;
     Table *table = host.table;
@@ -93,8 +121,7 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
     } catch (...) {
     }
 
-    for (bool t : ticked)
-        result.ticked += t ? 1 : 0;
+    result.ticked = int(positions.size());
     const int j = result.ticked;
     if (j == 0 || !table || !preview) {
         if (j == 0)
@@ -115,16 +142,15 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
     const RenderMode mode = resolution == 2 ? RenderMode::Half : RenderMode::Full;
 
     int k = 0;
-    for (int i = 0; i < ticked.size(); ++i) {
+    for (const int i : positions) {
         pumpEvents();
         if (progress && progress->cancelled()) {
             preview->BatchMode = false;
             closeProgress();
             result.cancelled = true;
+            waitForPrintedFiles(result);
             return result;
         }
-        if (!ticked[i])
-            continue;
         ++k;
         if (progress) {
             progress->progressBar()->setValue(k);
@@ -173,6 +199,7 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
                 closeProgress();
                 returnToRemembered(remembered);
                 result.stopped = true;
+                waitForPrintedFiles(result);
                 return result;
             }
         }
@@ -181,9 +208,12 @@ BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int re
 
     preview->hide();
     preview->BatchMode = false;
+    waitForPrintedFiles(result);
+    // The run is over: its progress window (on top, with its Cancel) goes
+    // before the summary, which would otherwise open underneath it.
+    closeProgress();
     if (result.printed > 0)
         LocalMessageDlg(QString::number(result.printed) + Literal(58), MsgKind::Information, MsgButton::OK);
-    closeProgress();
     returnToRemembered(remembered);
     return result;
 }

@@ -46,6 +46,10 @@ struct BatchRunResult {
 // resolution: 1 full, 2 half. ticked: one flag per list position.
 BatchRunResult RunBatch(const BatchHost &host, const QList<bool> &ticked, int resolution,
                         const std::function<void(const BatchCardReport &)> &onCard = {});
+// The same for the ticked list positions given as such (0-based, ascending):
+// the run's work grows with the cards printed, not with the table.
+BatchRunResult RunBatchAt(const BatchHost &host, const QList<int> &positions, int resolution,
+                          const std::function<void(const BatchCardReport &)> &onCard = {});
 
 // The message of the error question: Literals55, the error, Literals56.
 QString BatchErrorQuestion(const QString &error);

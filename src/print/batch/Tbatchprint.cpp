@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
 using namespace vellora;
@@ -218,6 +219,9 @@ void Tbatchprint::BuildList()
         if (!table || !table->isOpen())
             throw std::runtime_error("no table");
         remembered = table->recNo();
+        // The card face stays on its card while the list is read: it would
+        // load every card's photos on the way.
+        const QSignalBlocker quiet(table);
         table->first();
         hide();
         while (!table->eof()) {
@@ -234,7 +238,13 @@ void Tbatchprint::BuildList()
         if (remembered > 0)
             table->setRecNo(remembered);
     } catch (...) {
-        // The list keeps what it has so far.
+        // The list keeps what it has so far; the card face is still on the
+        // remembered card, and so is the table again where it can be.
+        try {
+            if (remembered > 0)
+                table->setRecNo(remembered);
+        } catch (...) {
+        }
     }
     hide();
 }
