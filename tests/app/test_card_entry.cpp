@@ -241,8 +241,17 @@ private slots:
         QCOMPARE(box->text(), QString("abc.1X2"));
         QTest::keyClick(box, Qt::Key_Backspace);
         QCOMPARE(box->text(), QString("abc.1X"));
+        // Leaving the box does not rewrite what it holds.
+        focus(main.side(0).fieldItem("First_name"));
+        QCOMPARE(box->text(), QString("abc.1X"));
         main.CommitCard();
         QCOMPARE(main.table()->fieldByName("MagStripe1").asString(), QString("abc.1X"));
+        focus(box);
+        box->end(false);
+        QTest::keyClicks(box, "7");
+        QCOMPARE(box->text(), QString("abc.1X7"));
+        main.CommitCard();
+        QCOMPARE(main.table()->fieldByName("MagStripe1").asString(), QString("abc.1X7"));
     }
 
     // FontStyle on the bold free text: the dialog shows the face as stored,
