@@ -18,10 +18,10 @@ KINDS = {
 
 def main():
     os.makedirs(HERE, exist_ok=True)
-    for kind, (spec, memo_ext) in KINDS.items():
+    for kind, (fields, memo_ext) in KINDS.items():
         with tempfile.TemporaryDirectory() as tmp:
             path = os.path.join(tmp, "t.dbf")
-            t = dbf.Table(path, spec, dbf_type=kind, codepage="cp1252")
+            t = dbf.Table(path, fields, dbf_type=kind, codepage="cp1252")
             t.open(dbf.READ_WRITE)
             for i in range(3):
                 values = {"name": "row %d" % i, "amount": i * 1.25, "born": datetime.date(1990, 1, i + 1),
