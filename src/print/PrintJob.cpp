@@ -3,37 +3,16 @@
 #include "devices/print/PrinterRegistry.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
+#include "lang/OverrideCursor.h"
 #include "print/PrinterChoice.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QGuiApplication>
 #include <limits>
 
 namespace vellora {
 
 namespace {
-
-class HourglassCursor {
-public:
-    HourglassCursor()
-    {
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-            m_set = true;
-        }
-    }
-    ~HourglassCursor()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    HourglassCursor(const HourglassCursor &) = delete;
-    HourglassCursor &operator=(const HourglassCursor &) = delete;
-
-private:
-    bool m_set = false;
-};
 
 QString applicationTitle()
 {
@@ -180,7 +159,7 @@ PrintJobResult RunPrintJob(const PrintJobRequest &request)
         stripeOptions = StripeJobOptions(*profile, tracks, encoding.coercivity, encoding.ppd);
     }
 
-    HourglassCursor hourglass;
+    const OverrideCursor hourglass;
     const QString title = request.documentTitle.isEmpty() ? QStringLiteral("Vellora-ID card") : request.documentTitle;
     result.closePreview = true;
 

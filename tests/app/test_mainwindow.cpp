@@ -3,7 +3,7 @@
 // text pop-up menus, the standard fonts, the window commands of other parts
 // and the language keys of the window.
 #include "app/mainwindow/CardFaceStyle.h"
-#include "app/mainwindow/EditTextDialog.h"
+#include "lang/EditTextDialog.h"
 #include "app/mainwindow/MainMenu.h"
 #include "app/mainwindow/TForm1.h"
 #include "app/shell/ErrorReport.h"

@@ -11,6 +11,7 @@
 #include "lang/LanguageSelection.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
+#include "lang/OverrideCursor.h"
 #include "print/PrinterChoice.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
@@ -18,23 +19,13 @@
 #include "store/PhotoItem.h"
 
 #include <QAction>
+#include <QScopeGuard>
 #include <QApplication>
 #include <QToolButton>
 #include <QUrl>
+#include <exception>
 
 using namespace vellora;
-
-namespace {
-
-// The hourglass while a command runs, restored however it ends.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
-}  // namespace
 
 // The manual and the tour open in the program's own viewer when the desktop
 // has nothing that opens them.
@@ -144,20 +135,15 @@ void TForm1::setPreviewWindow(std::function<void()> showModal, std::function<voi
 void TForm1::runWithPlaceholdersHidden(const std::function<void()> &command)
 {
     ShowPlaceholders(false);
-    try {
-        command();
-    } catch (...) {
-        ShowPlaceholders(true);
-        throw;
-    }
-    ShowPlaceholders(true);
+    const auto showAgain = qScopeGuard([this] { ShowPlaceholders(true); });
+    command();
 }
 
 void TForm1::PreviewCard()
 {
     if (!m_previewModal)
         return;
-    WaitCursor wait;
+    const OverrideCursor wait;
     CommitCard();
     runWithPlaceholdersHidden(m_previewModal);
 }
@@ -166,7 +152,7 @@ void TForm1::PrintCard()
 {
     if (!m_previewPrint)
         return;
-    WaitCursor wait;
+    const OverrideCursor wait;
     CommitCard();
     runWithPlaceholdersHidden(m_previewPrint);
 }
@@ -196,18 +182,14 @@ void TForm1::EditDatabase()
     // What the operator typed is kept: the view works on the table files.
     CommitCard();
     m_table->close();
+    // However the view ends, the card face is rebuilt; an error of the view
+    // is reported after that. (Rebuilding may throw itself, so it is no
+    // scope guard.)
+    std::exception_ptr viewError;
     try {
         m_databaseView();
     } catch (...) {
-        // The card face is rebuilt below all the same; the error is reported
-        // after that.
-        try {
-            openCardTable();
-        } catch (...) {
-        }
-        RebuildFieldItems();
-        ApplyAllLayouts();
-        throw;
+        viewError = std::current_exception();
     }
     try {
         openCardTable();
@@ -216,6 +198,8 @@ void TForm1::EditDatabase()
     }
     RebuildFieldItems();
     ApplyAllLayouts();
+    if (viewError)
+        std::rethrow_exception(viewError);
 }
 
 std::function<void()> TForm1::storeCommand(std::function<void(CardStore &)> command)

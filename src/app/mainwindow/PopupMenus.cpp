@@ -1,7 +1,7 @@
 // The card face's pop-up menus: the photo menu (capture, load, cut, copy,
 // paste) and the text menu (font, alignment, Edit Text).
 #include "app/mainwindow/CardFaceStyle.h"
-#include "app/mainwindow/EditTextDialog.h"
+#include "lang/EditTextDialog.h"
 #include "app/mainwindow/TForm1.h"
 
 #include "app/shell/ErrorReport.h"

@@ -1,6 +1,6 @@
 #include "app/mainwindow/TForm1.h"
 
-#include "app/mainwindow/EditTextDialog.h"
+#include "lang/EditTextDialog.h"
 #include "app/mainwindow/MainMenu.h"
 #include "app/shell/WindowSizing.h"
 #include "engine/Table.h"

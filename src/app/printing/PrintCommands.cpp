@@ -17,6 +17,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTextDocument>
 
 namespace vellora {
@@ -186,13 +187,9 @@ void PrintWithPreview(TPrintPreview &preview)
     // A cancelled print dialog or an unsupported-printer message left without
     // OK leaves the preview open: nothing was printed and the operator
     // decides what next. An error hides it and reaches the error report.
-    bool close = false;
-    try {
-        close = preview.RunPrintJob(RenderMode::Full).closePreview;
-    } catch (...) {
-        preview.hide();
-        throw;
-    }
+    auto hideOnError = qScopeGuard([&preview] { preview.hide(); });
+    const bool close = preview.RunPrintJob(RenderMode::Full).closePreview;
+    hideOnError.dismiss();
     if (close)
         preview.hide();
 }

@@ -8,6 +8,7 @@
 #include "lang/CommonDialogs.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
+#include "lang/OverrideCursor.h"
 #include "store/CardStore.h"
 #include "store/CardTable.h"
 
@@ -27,15 +28,6 @@ namespace vellora {
 namespace {
 
 void applyAllLayouts(TForm1 &main) { main.ApplyAllLayouts(); }
-
-// The busy cursor while files are copied; restored however the command ends.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 // The card table closed while whole files are worked on. The current row is
 // remembered, so reopening returns the operator to the card they were on.
@@ -338,7 +330,7 @@ void LoadBackupCopy(TForm1 &main)
     if (LocalMessageDlg(question, MsgKind::Warning, MsgButton::Yes | MsgButton::No, options) != MrYes)
         return;
 
-    BusyCursor busy;
+    const OverrideCursor busy;
     ClosedCardTable closed(main);
     // The table being replaced stays beside the backup, so that the restore
     // itself can be undone.
@@ -411,7 +403,7 @@ bool ExportProject(TForm1 &main)
     }
     QStringList notCopied;
     {
-        BusyCursor busy;
+        const OverrideCursor busy;
         if (!WriteMarkerFile(marker))
             notCopied.append(shownPath(marker));
         const QString project = ProjectFolderFor(marker);
@@ -467,7 +459,7 @@ bool ImportProject(TForm1 &main, const QString &markerPath)
     }
 
     main.CommitCard();
-    BusyCursor busy;
+    const OverrideCursor busy;
     ClosedCardTable closed(main);
     const QString app = main.appFolder();
     const QString data = dataFolder(app);

@@ -3,6 +3,7 @@
 #include "engine/Table.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
+#include "lang/OverrideCursor.h"
 #include "store/DataSource.h"
 
 #include <QApplication>
@@ -39,14 +40,6 @@ public:
 private:
     QPointer<QWidget> m_window;
     bool m_restore = false;
-};
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
 }  // namespace
@@ -189,7 +182,7 @@ void TForm3::Button1Click()
     int finalRecNo = origin;
     bool matched = false;
     {
-        const BusyCursor busy;
+        const OverrideCursor busy(Qt::BusyCursor);
         // The main window is left alone while its table moves underneath it;
         // the card face follows once, at the end, instead of at every record.
         const DisabledWindow mainWindow(m_cardPanel ? m_cardPanel->window() : nullptr);

@@ -2,11 +2,11 @@
 
 #include "lang/GlyphButton.h"
 #include "lang/MessageDialog.h"
+#include "lang/OverrideCursor.h"
 #include "print/PrintJob.h"
 #include "print/PrinterChoice.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,27 +19,6 @@ namespace {
 
 constexpr int kColumnWidth = 111;
 constexpr QSize kDesignClient{711, 510};
-
-class Hourglass {
-public:
-    Hourglass()
-    {
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-            m_set = true;
-        }
-    }
-    ~Hourglass()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    Hourglass(const Hourglass &) = delete;
-    Hourglass &operator=(const Hourglass &) = delete;
-
-private:
-    bool m_set = false;
-};
 
 QFrame *whitePanel(const QString &name, QWidget *parent)
 {
@@ -189,7 +168,7 @@ void TPrintPreview::buildSide(CardSideId side, const CardPrintOptions &options)
 
 void TPrintPreview::BuildPreview()
 {
-    Hourglass hourglass;
+    const OverrideCursor hourglass;
     m_front = QImage();
     m_back = QImage();
     m_image1->clear();

@@ -1,4 +1,4 @@
-#include "app/mainwindow/EditTextDialog.h"
+#include "lang/EditTextDialog.h"
 
 #include <QFrame>
 #include <QPlainTextEdit>

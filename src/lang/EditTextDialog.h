@@ -1,6 +1,6 @@
 #pragma once
-// The Edit Text dialog: a multi-line box for a free text of the card face,
-// OK (default) and Cancel.
+// The Edit Text dialog: a multi-line box for a free text of a card face, OK
+// (default) and Cancel. The main window and the layout designer both use it.
 #include <QDialog>
 
 class QFrame;
