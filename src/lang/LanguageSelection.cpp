@@ -54,13 +54,18 @@ TForm2::TForm2(const QString &appFolder, QWidget *parent)
     connect(m_ok, &QPushButton::clicked, this, &TForm2::okClicked);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_combo->addItems(vellora::LanguageSectionNames(appFolder));
+    // Each entry shows the name the language gives itself; its data is the
+    // section name that Language.cfg records.
+    QStringList lines;
+    vellora::ReadUtf16Lines(vellora::ResolveProgramFile(appFolder, QStringLiteral("languages.ini")), &lines);
+    for (const QString &section : vellora::SectionNamesOf(lines))
+        m_combo->addItem(vellora::LanguageDisplayName(lines, section), section);
     m_combo->setCurrentIndex(m_combo->count() > 0 ? 0 : -1);
     QString choice;
     if (vellora::ReadLanguageChoice(appFolder, &choice)) {
         int found = -1;
         for (int i = 0; i < m_combo->count(); ++i) {
-            if (m_combo->itemText(i).compare(choice, Qt::CaseInsensitive) == 0) {
+            if (m_combo->itemData(i).toString().compare(choice, Qt::CaseInsensitive) == 0) {
                 found = i;
                 break;
             }
@@ -95,7 +100,7 @@ void TForm2::okClicked()
         vellora::ShowPlainError(QStringLiteral("Please choose a language from the list."));
         return;
     }
-    if (!vellora::WriteLanguageChoice(m_appFolder, m_combo->currentText())) {
+    if (!vellora::WriteLanguageChoice(m_appFolder, m_combo->currentData().toString())) {
         vellora::ShowPlainError(QStringLiteral("Cannot write Language.cfg."));
         return;
     }

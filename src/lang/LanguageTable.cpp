@@ -202,6 +202,13 @@ QStringList LanguageSectionNames(const QString &appFolder)
     return SectionNamesOf(lines);
 }
 
+QString LanguageDisplayName(const QStringList &lines, const QString &section)
+{
+    const LanguageTable table(SectionLines(lines, section));
+    const QString name = table.value(QStringLiteral("LANGUAGE:NAME")).trimmed();
+    return name.isEmpty() ? section : name;
+}
+
 bool ReadLanguageChoice(const QString &appFolder, QString *choice)
 {
     QFile file(ResolveProgramFile(appFolder, QStringLiteral("Language.cfg")));

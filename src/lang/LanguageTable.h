@@ -75,6 +75,10 @@ QStringList SectionLines(const QStringList &lines, const QString &name);
 bool ReadUtf16Lines(const QString &path, QStringList *lines);
 // Section names of AppFolder + languages.ini; empty when unreadable.
 QStringList LanguageSectionNames(const QString &appFolder);
+// The name a language gives itself (its LANGUAGE:NAME text, "Deutsch" for
+// the section German), for lists the operator picks from; the section name
+// when the section has no such text. Language.cfg keeps the section name.
+QString LanguageDisplayName(const QStringList &lines, const QString &section);
 // First line of AppFolder + Language.cfg; false when there is no such file
 // or it holds no line.
 bool ReadLanguageChoice(const QString &appFolder, QString *choice);

@@ -123,7 +123,9 @@ private slots:
         WhenModal([&](QWidget *w) {
             auto *d = static_cast<TForm2 *>(w);
             shownCancel = d->cancelButton()->text();
-            d->comboBox()->setCurrentIndex(d->comboBox()->findText("German"));
+            // The list shows the name the language gives itself; Language.cfg
+            // records the section name, which older installations also wrote.
+            d->comboBox()->setCurrentIndex(d->comboBox()->findText("Deutsch"));
             d->okButton()->click();
         });
         ScriptedMessages messages;
@@ -141,6 +143,7 @@ private slots:
                  QString::fromUtf8("Wählen Sie Ihre Sprache aus der \nListe der installierten Sprachen"));
         QCOMPARE(dialog->comboBox()->count(), 2);
         QCOMPARE(dialog->comboBox()->itemText(0), QString("English"));
+        QCOMPARE(dialog->comboBox()->itemText(1), QString("Deutsch"));
         QCOMPARE(handlerCalls, 1);
         // The next message box is German.
         messages.push(MrYes);
@@ -150,7 +153,8 @@ private slots:
         QCOMPARE(FieldCaption("first_name"), QString("Vorname"));
         // A second showing keeps the last choice.
         TForm2 again(program.path());
-        QCOMPARE(again.comboBox()->currentText(), QString("German"));
+        QCOMPARE(again.comboBox()->currentText(), QString("Deutsch"));
+        QCOMPARE(again.comboBox()->currentData().toString(), QString("German"));
     }
 
     void missingPictureFolderReportsOnceAndKeepsThePictures()
