@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QScopeGuard>
 
 #include <unistd.h>
 
@@ -96,6 +97,28 @@ QString keepOriginals(const QString &path, const QStringList &files,
     return legacy;
 }
 
+// Keeps the files first (until the rename inside createCardFile the folder
+// still holds the table exactly as it was), then writes the table anew in
+// the current format in place of path and hands its lock over to the new
+// file. On any failure the kept copy is removed and the table stays as it
+// was. Returns the folder holding the originals.
+QString rebuildKeepingOriginals(const QString &path, const QStringList &files, const CardSchema &schema,
+                                const std::function<void(sqlite3 *)> &fill, TableLock &lock,
+                                const QString &displayName,
+                                const std::function<QString(const QString &)> &failure)
+{
+    const QString legacy = keepOriginals(path, files, failure);
+    auto dropCopy = qScopeGuard([&legacy] { QDir(legacy).removeRecursively(); });
+    int fd = -1;
+    CreateOptions opt;
+    opt.replace = true;
+    opt.lockedFd = &fd;
+    createCardFile(path, schema, fill, opt, displayName);
+    dropCopy.dismiss();
+    lock.switchTo(fd);
+    return legacy;
+}
+
 } // namespace
 
 QString convertParadoxTable(const QString &path, TableLock &lock, const QString &displayName)
@@ -170,23 +193,13 @@ QString convertParadoxTable(const QString &path, TableLock &lock, const QString 
                 setCounter(db, i, std::max(highest[i], info.nextAutoInc - 1), displayName);
     };
 
-    // Keep the originals first: until the rename below, the folder still
-    // holds the Paradox table exactly as it was.
     const QStringList family = familyFiles(path);
-    const QString legacy = keepOriginals(path, family, [&](const QString &why) {
-        return QObject::tr("The Paradox table %1 could not be converted: %2").arg(displayName, why);
-    });
-    int fd = -1;
-    try {
-        CreateOptions opt;
-        opt.replace = true;
-        opt.lockedFd = &fd;
-        createCardFile(path, schema, fill, opt, displayName);
-    } catch (...) {
-        QDir(legacy).removeRecursively();
-        throw;
-    }
-    lock.switchTo(fd);
+    const QString legacy = rebuildKeepingOriginals(path, family, schema, fill, lock, displayName,
+                                                   [&](const QString &why) {
+                                                       return QObject::tr("The Paradox table %1 could not be "
+                                                                          "converted: %2")
+                                                           .arg(displayName, why);
+                                                   });
     // The index and memo files now only live in the legacy folder.
     for (const QString &f : family)
         if (QFileInfo(f).absoluteFilePath() != fi.absoluteFilePath())
@@ -289,19 +302,7 @@ QString convertOldCardTable(const QString &path, TableLock &lock, const QString 
             throwSqlite(old, displayName);
     };
 
-    const QString legacy = keepOriginals(path, {path}, failure);
-    int fd = -1;
-    try {
-        CreateOptions opt;
-        opt.replace = true;
-        opt.lockedFd = &fd;
-        createCardFile(path, schema, fill, opt, displayName);
-    } catch (...) {
-        QDir(legacy).removeRecursively();
-        throw;
-    }
-    lock.switchTo(fd);
-    return legacy;
+    return rebuildKeepingOriginals(path, {path}, schema, fill, lock, displayName, failure);
 }
 
 } // namespace vellora::engine
