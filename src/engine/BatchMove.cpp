@@ -69,8 +69,32 @@ void BatchMove::execute()
         dst.post();
     src.cancel();
 
+    if (m_mode == BatchMoveMode::Replace && t.pk.isEmpty() && t.kind == QLatin1String("ODBC"))
+        dst.emptyTable();
     const Table::Impl::Snapshot before = t.snapshot();
+    if (m_mode == BatchMoveMode::Replace) {
+        // Every row the destination shows goes into the cache as deleted;
+        // the commit below writes the deletions with the new rows.
+        for (qint64 id : t.order) {
+            auto p = t.pending.find(id);
+            if (p == t.pending.end()) {
+                t.deleted.insert(id);
+                continue;
+            }
+            // A cached insert simply goes; a cached edit deletes its stored row.
+            const bool stored = p->kind == Table::Impl::Pending::Modified;
+            t.pending.erase(p);
+            if (stored)
+                t.deleted.insert(id);
+        }
+        t.order.clear();
+        t.cur = -1;
+        t.bof = t.eof = true;
+        t.dropWindow();
+        t.invalidateCurrent();
+    }
     const int total = src.recordCount();
+    int done = 0;
     // Numbers for the new rows in one reservation; the unused rest is given
     // back at the end.
     for (int f = 0; f < defs.size(); ++f)
@@ -125,10 +149,14 @@ void BatchMove::execute()
                     ++m_problems;
                 }
             }
+            if (m_progress && (++done & 511) == 0)
+                m_progress(done, total);
             if (s.cur + 1 >= src.recordCount())
                 break;
             src.next();
         }
+        if (m_progress)
+            m_progress(total, total);
         t.releasePools();
         t.holdCommits = false;
         t.commit();

@@ -4,12 +4,19 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 namespace vellora {
 
 class Table;
 
 enum class BatchMoveMode {
     Append,   // add every source row to the destination
+    // Empty the destination and add every source row, as one change: when
+    // the move fails the destination keeps every row it had. (An ODBC table
+    // without a primary key cannot delete rows one by one: it is emptied
+    // first, in a transaction of its own.)
+    Replace,
 };
 
 class BatchMove : public QObject {
@@ -48,6 +55,12 @@ public:
     // not fit the destination field's type or is longer than its size.
     void execute();
 
+    // Called while the move runs, every few hundred source rows and once
+    // more before the destination is written, with the rows read so far and
+    // the source's row count. Windows let pending input through from here.
+    using Progress = std::function<void(int done, int total)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     int movedCount() const { return m_moved; }
     // Rows skipped for any reason (key violations included).
     int problemCount() const { return m_problems; }
@@ -58,6 +71,7 @@ private:
     Table *m_destination = nullptr;
     BatchMoveMode m_mode = BatchMoveMode::Append;
     QStringList m_mappings;
+    Progress m_progress;
     bool m_abortOnKeyViol = true;
     bool m_abortOnProblem = true;
     int m_moved = 0;
