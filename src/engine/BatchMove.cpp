@@ -5,6 +5,8 @@
 #include "engine/Table.h"
 #include "engine/TableImpl.h"
 
+#include <QHash>
+
 #include <utility>
 
 namespace vellora {
@@ -97,15 +99,25 @@ void BatchMove::execute()
     int done = 0;
     // Numbers for the new rows in one reservation; the unused rest is given
     // back at the end.
+    QHash<int, qint64> reserved;   // field -> first number of the reservation
     for (int f = 0; f < defs.size(); ++f)
         if (defs[f].type == FieldType::AutoInc && total > 0) {
             const qint64 first = t.storage->reserveAutoInc(f, total);
             t.autoPool[f] = {first, first + total};
+            reserved.insert(f, first);
         }
     t.holdCommits = true;
     auto rollback = [&]() {
         t.holdCommits = false;
         t.restore(before);
+        // The rows numbered from the reservation never reached the table:
+        // the whole reservation goes back, so the next card continues the
+        // numbering as if the move had not been tried.
+        for (auto it = reserved.constBegin(); it != reserved.constEnd(); ++it) {
+            auto pool = t.autoPool.find(it.key());
+            if (pool != t.autoPool.end())
+                pool->first = it.value();
+        }
         t.releasePools();
         dst.cancel();
     };
