@@ -1,12 +1,14 @@
 #include "app/startup/ProgramWindows.h"
 
 #include "app/capture/CaptureCommands.h"
+#include "app/database/DatabaseCommands.h"
 #include "app/mainwindow/TForm1.h"
 #include "app/printing/PrintCommands.h"
 #include "app/projects/ProjectCommands.h"
 #include "app/startup/AboutForm.h"
 #include "capture/TImageCapture.h"
 #include "capture/Tcapsetup.h"
+#include "dataman/dataview/Tdataview.h"
 #include "lang/LanguageSelection.h"
 #include "print/batch/TPbatch.h"
 #include "print/batch/Tbatchprint.h"
@@ -43,6 +45,7 @@ void ProgramWindows::createOtherWindows()
     main->setLanguageDialog(form2);
     InstallProjectCommands(*main);
     InstallPrintCommands(*main, new TPrintPreview(), new Tbatchprint(), new TPbatch());
+    dataview = InstallDatabaseCommands(*main);
 }
 
 void ProgramWindows::applyLayouts()

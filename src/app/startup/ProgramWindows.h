@@ -10,6 +10,7 @@ class TForm2;
 class TAboutForm;
 class TImageCapture;
 class Tcapsetup;
+class Tdataview;
 
 namespace vellora {
 
@@ -34,6 +35,7 @@ public:
     QPointer<TAboutForm> about;
     QPointer<TImageCapture> capture;
     QPointer<Tcapsetup> capsetup;
+    QPointer<Tdataview> dataview;
 
 private:
     QString m_appFolder;
