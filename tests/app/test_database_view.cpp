@@ -8,6 +8,11 @@
 #include "app/shell/StartupWait.h"
 #include "dataman/dataview/ExRxDBGrid.h"
 #include "dataman/dataview/Tdataview.h"
+#include "dataman/restructure/TRestructureform.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include "store/DataSource.h"
 #include "support/ScriptedMessages.h"
 
@@ -96,6 +101,73 @@ private slots:
         QCOMPARE(p.currentLastName(), QStringLiteral("Hopper"));
         QCOMPARE(frontItem(p.main(), "Last_name")->toPlainText(), QStringLiteral("Hopper"));
         QCOMPARE(answers.unexpected(), 0);
+    }
+
+    // Edit Table Format from the view: a field added and a field deleted;
+    // after the view closes the card face has an item for the new field and
+    // none for the deleted one, and the values stayed with their cards.
+    void restructureRebuildsTheFieldItems()
+    {
+        Program p;
+        ScriptedMessages answers({MrOk});
+        p.addCard("Okafor", "Ada", "Research");
+        bool seenView = false, seenForm = false;
+        WhenModal(
+            [&](QWidget *modal) {
+                auto *view = qobject_cast<Tdataview *>(modal);
+                if (!view)
+                    return;
+                seenView = true;
+                // First pass: add "Phone".
+                WhenModal(
+                    [&](QWidget *dialog) {
+                        auto *f = qobject_cast<TRestructureform *>(dialog);
+                        if (!f)
+                            return;
+                        seenForm = true;
+                        QTest::mouseClick(f->Button1, Qt::LeftButton);
+                        f->Edit1->setFocus();
+                        f->Edit1->setText("Phone");
+                        QTest::keyClick(f->Edit1, Qt::Key_Tab);
+                        QTest::mouseClick(f->Button3, Qt::LeftButton);
+                    },
+                    nullptr);
+                view->EditTableFormat1->trigger();
+                view->Exit1->trigger();
+            },
+            &seenView);
+        p.trigger("EditDatabase1");
+        QVERIFY(seenView && seenForm);
+        QVERIFY(frontItem(p.main(), "Phone"));
+        QCOMPARE(p.currentLastName(), QStringLiteral("Okafor"));
+
+        // Second pass: delete it again.
+        seenForm = false;
+        WhenModal(
+            [&](QWidget *modal) {
+                auto *view = qobject_cast<Tdataview *>(modal);
+                if (!view)
+                    return;
+                WhenModal(
+                    [&](QWidget *dialog) {
+                        auto *f = qobject_cast<TRestructureform *>(dialog);
+                        if (!f)
+                            return;
+                        seenForm = true;
+                        f->selectField(f->ListBox1->count() - 1);
+                        QTest::mouseClick(f->Button2, Qt::LeftButton);
+                        QTest::mouseClick(f->Button3, Qt::LeftButton);
+                    },
+                    nullptr);
+                view->EditTableFormat1->trigger();
+                view->Exit1->trigger();
+            },
+            nullptr);
+        p.trigger("EditDatabase1");
+        QVERIFY(seenForm);
+        QVERIFY(!frontItem(p.main(), "Phone"));
+        QVERIFY(frontItem(p.main(), "Last_name"));
+        QCOMPARE(p.cards(), QStringList{"1|Ada|Okafor|Research"});
     }
 };
 
