@@ -67,11 +67,11 @@ TRestructureform::TRestructureform(QWidget *parent) : QDialog(parent)
     QFont bold = Label4->font();
     bold.setBold(true);
     Label4->setFont(bold);
-    Label1 = label(Panel1, "Label1", "Field Name:", 8, 28, 70);
+    Label1 = label(Panel1, "Label1", "Field Name:", 6, 28, 76);
     Edit1 = new QLineEdit(Panel1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(82, 26, 129, 21);
-    Label2 = label(Panel1, "Label2", "Type:", 8, 53, 70);
+    Edit1->setGeometry(84, 26, 127, 21);
+    Label2 = label(Panel1, "Label2", "Type:", 6, 53, 76);
     ComboBox1 = new QComboBox(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
@@ -81,11 +81,11 @@ TRestructureform::TRestructureform(QWidget *parent) : QDialog(parent)
     ComboBox1->addItems(TypeNames());
     // The type names are the engine's, typed as they stand.
     SetTag(ComboBox1, kKeepCaptionTag);
-    ComboBox1->setGeometry(82, 51, 129, 21);
-    Label3 = label(Panel1, "Label3", "Size:", 8, 78, 70);
+    ComboBox1->setGeometry(84, 51, 127, 21);
+    Label3 = label(Panel1, "Label3", "Size:", 6, 78, 76);
     Edit2 = new QLineEdit(Panel1);
     Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setGeometry(82, 76, 60, 21);
+    Edit2->setGeometry(84, 76, 60, 21);
     // Each box is named by its label (its buddy) for assistive technology.
     Label1->setBuddy(Edit1);
     Label2->setBuddy(ComboBox1);
