@@ -234,6 +234,9 @@ void walk(QObject *component, const QString &windowName)
 
 void collect(QObject *component, QList<TranslationKey> *keys)
 {
+    // Components the translation leaves alone look up no keys.
+    if (component->property("translate").isValid() && !component->property("translate").toBool())
+        return;
     if (isComponent(component)) {
         const QString prefix = KeyPrefix(component);
         if (isVisualControl(component))

@@ -59,7 +59,8 @@ QString WindowNameOf(const QObject *object);
 QString OwnerNameOf(const QObject *object);
 
 // Applies the current language table to a component and everything below
-// it. windowName is the name of the window being walked (a window uses its
+// it; a component whose property "translate" is false is left alone with
+// everything below it (and looks up no keys). windowName is the name of the window being walked (a window uses its
 // own name; objects below a data module use an empty name). An error while
 // handling one component shows the plain message window name + component
 // name, and the walk goes on; an error while walking the children shows
