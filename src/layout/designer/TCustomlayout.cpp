@@ -18,6 +18,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -176,6 +177,9 @@ void TCustomlayout::build()
     setFont(f);
     setFixedSize(kClient);
     setSizeGripEnabled(false);
+    // A fixed dialog border: no maximising, no resizing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
 
     m_undo = new QUndoStack(this);
     buildCardArea();
@@ -348,6 +352,10 @@ void TCustomlayout::buildGroups()
     m_orientation->setObjectName(QStringLiteral("RadioGroup1"));
     m_orientation->setGeometry(8, 8, 161, 55);
     m_orientation->setItemIndex(0);
+    if (QLayout *rows = m_orientation->layout()) {
+        rows->setContentsMargins(8, 0, 8, 2);
+        rows->setSpacing(0);
+    }
     connect(m_orientation, &RadioGroup::itemIndexChanged, this, &TCustomlayout::orientationChosen);
 
     m_helpText = new QLabel(m_helpGroup);
@@ -357,7 +365,7 @@ void TCustomlayout::buildGroups()
         "points to resize the components, or Right-Click to change the properties."));
     m_helpText->setWordWrap(true);
     m_helpText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_helpText->setGeometry(8, 70, 164, 88);
+    m_helpText->setGeometry(6, 66, 168, 94);
 
     m_ok = Button(m_helpGroup, "OKBtn", "OK", "Save Settings and return to main window", QRect(7, 162, 75, 25));
     m_ok->setDefault(true);
@@ -382,12 +390,12 @@ void TCustomlayout::buildGroups()
         "image. Choose from the wide selection of textures provided, or create your own and import it."));
     m_backText->setWordWrap(true);
     m_backText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_backText->setGeometry(8, 18, 164, 86);
+    m_backText->setGeometry(6, 16, 168, 96);
     m_selectColour = Button(m_backGroup, "BitBtn3", "Select Color", "Select a plain color from the library",
-                            QRect(8, 106, 164, 25));
+                            QRect(8, 114, 164, 23));
     m_selectPattern = Button(m_backGroup, "BitBtn4", "Select Pattern...", "Select a color pattern from the library",
-                             QRect(8, 134, 164, 25));
-    m_clearBackground = Button(m_backGroup, "BitBtn5", "Clear Background", "", QRect(8, 162, 164, 25));
+                             QRect(8, 139, 164, 23));
+    m_clearBackground = Button(m_backGroup, "BitBtn5", "Clear Background", "", QRect(8, 164, 164, 23));
     connect(m_selectColour, &QPushButton::clicked, this, [this] { selectBackground(true); });
     connect(m_selectPattern, &QPushButton::clicked, this, [this] { selectBackground(false); });
     connect(m_clearBackground, &QPushButton::clicked, this, &TCustomlayout::clearBackground);
