@@ -12,13 +12,15 @@ namespace vellora {
 namespace {
 
 struct CardPhoto {
-    QImage image;
+    QImage image;         // a bitmap, read whole
+    QByteArray jpeg;      // or a JPEG's bytes, decoded by the item it shows in
+    QString path;
     QString unreadable;   // the file that is there but could not be read
     QString reason;
 };
 
 // The card's photo for one suffix: its JPEG, or failing that its bitmap.
-// No image and no unreadable file when there is neither.
+// No picture and no unreadable file when there is neither.
 CardPhoto ReadCardPhoto(const QString &appFolder, const QString &cardNumberText, const QString &suffix)
 {
     const QString jpeg = PhotoPath(appFolder, cardNumberText, suffix);
@@ -32,34 +34,52 @@ CardPhoto ReadCardPhoto(const QString &appFolder, const QString &cardNumberText,
         // A device, a pipe or a folder is never opened: reading one could
         // wait for ever.
         if (!info.isFile())
-            return {{}, path, QStringLiteral("it is not a regular file")};
+            return {{}, {}, {}, path, QStringLiteral("it is not a regular file")};
         try {
-            QImage image = path == jpeg ? LoadJpeg(path) : LoadPicture(path);
+            if (path == jpeg)
+                return {{}, ReadJpegFile(path), path, {}, {}};
+            QImage image = LoadPicture(path);
             if (image.isNull())
-                return {{}, path, QStringLiteral("it holds no picture")};
-            return {std::move(image), {}, {}};
+                return {{}, {}, {}, path, QStringLiteral("it holds no picture")};
+            return {std::move(image), {}, path, {}, {}};
         } catch (const PhotoError &e) {
-            return {{}, path, e.message()};
+            return {{}, {}, {}, path, e.message()};
         } catch (const std::bad_alloc &) {
-            return {{}, path, QStringLiteral("it is too large")};
+            return {{}, {}, {}, path, QStringLiteral("it is too large")};
         }
     }
     return {};
+}
+
+// The placeholder, as for a card without a photo; a file that is there but
+// unreadable is remembered, so the card is not printed without its photo.
+void ShowPlaceholder(PhotoItem *item, const QImage &placeholder, const QString &unreadable, const QString &reason)
+{
+    item->setPicture(placeholder);
+    item->setUnreadablePhoto(unreadable, reason);
 }
 
 void Show(PhotoItem *item, const CardPhoto &photo, const QImage &placeholder, bool proportionalWhenFound)
 {
     if (!item)
         return;
-    if (photo.image.isNull()) {
-        // The placeholder, as for a card without a photo; a file that is
-        // there but unreadable is remembered, so the card is not printed
-        // without its photo.
-        item->setPicture(placeholder);
-        item->setUnreadablePhoto(photo.unreadable, photo.reason);
+    if (photo.image.isNull() && photo.jpeg.isEmpty()) {
+        ShowPlaceholder(item, placeholder, photo.unreadable, photo.reason);
         return;
     }
-    item->setPicture(photo.image);
+    if (!photo.jpeg.isEmpty()) {
+        try {
+            item->setJpeg(photo.jpeg, photo.path);
+        } catch (const PhotoError &e) {
+            ShowPlaceholder(item, placeholder, photo.path, e.message());
+            return;
+        } catch (const std::bad_alloc &) {
+            ShowPlaceholder(item, placeholder, photo.path, QStringLiteral("it is too large"));
+            return;
+        }
+    } else {
+        item->setPicture(photo.image);
+    }
     if (proportionalWhenFound)
         item->setProportional(true);
 }
@@ -79,12 +99,12 @@ void RefreshCardPhotos(const CardFacePhotos &photos, const QString &appFolder, c
     if (!photos.doubleSided)
         return;
     if (photos.image1 && photos.image1Back) {
-        photos.image1Back->setPicture(photos.image1->picture());
+        photos.image1Back->sharePicture(*photos.image1);
         photos.image1Back->setUnreadablePhoto(photos.image1->unreadablePhoto(), photos.image1->unreadableReason());
         photos.image1Back->setProportional(photos.image1->proportional());
     }
     if (photos.secphot && photos.secphotBack) {
-        photos.secphotBack->setPicture(photos.secphot->picture());
+        photos.secphotBack->sharePicture(*photos.secphot);
         photos.secphotBack->setUnreadablePhoto(photos.secphot->unreadablePhoto(), photos.secphot->unreadableReason());
         photos.secphotBack->setProportional(photos.secphot->proportional());
     }

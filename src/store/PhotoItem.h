@@ -17,9 +17,21 @@ class PhotoItem : public QWidget {
 public:
     explicit PhotoItem(QWidget *parent = nullptr);
 
-    const QImage &picture() const { return m_picture; }
+    // The whole picture, as printing and the clipboard take it. A photo
+    // shown from its JPEG data (setJpeg) is decoded whole here the first
+    // time it is asked for.
+    const QImage &picture() const;
     // A new picture also forgets an unreadable photo (below).
     void setPicture(const QImage &picture);
+    // Shows a JPEG photo from its file's bytes, decoded only at the size the
+    // box needs on the screen (again, larger, when the box grows); picture()
+    // decodes the whole of the same bytes when asked. Damaged data throws
+    // PhotoError and leaves the item as it was.
+    void setJpeg(const QByteArray &data, const QString &path);
+    // Shows the other item's picture, sharing its JPEG data undecoded.
+    void sharePicture(const PhotoItem &other);
+    // The picture's pixel size, known before it is decoded whole.
+    QSize pictureSize() const { return m_size; }
 
     // The card's photo file this item should show but could not read (a
     // damaged or oversized picture, a device, a pipe, a folder), with the
@@ -53,7 +65,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QImage m_picture;
+    const QImage &shownPicture();
+
+    // The whole picture; null while a JPEG is only decoded for the screen.
+    mutable QImage m_picture;
+    // The JPEG the picture comes from, its name for messages, the screen's
+    // decoding of it and that decoding's scale in eighths.
+    QByteArray m_jpeg;
+    QString m_jpegPath;
+    QImage m_shown;
+    int m_shownEighths = 0;
+    QSize m_size;
     QString m_unreadablePhoto;
     QString m_unreadableReason;
     bool m_stretch = true;

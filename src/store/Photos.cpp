@@ -147,7 +147,7 @@ inline unsigned char FromInk(int c, int k, bool inverted)
     return static_cast<unsigned char>((255 - c) * (255 - k) / 255);
 }
 
-QImage DecodeJpeg(const QByteArray &bytes, const QString &path)
+QImage DecodeJpeg(const QByteArray &bytes, const QString &path, int eighths, QSize *fullSize)
 {
     auto job = std::make_unique<DecodeJob>();
     job->data = bytes;
@@ -180,6 +180,15 @@ QImage DecodeJpeg(const QByteArray &bytes, const QString &path)
         jpeg_destroy_decompress(cinfo);
         throw PhotoError(TooLarge(path, w, h));
     }
+
+    if (fullSize)
+        *fullSize = QSize(w, h);
+    if (eighths == 0) {  // the header was all that was asked for
+        jpeg_destroy_decompress(cinfo);
+        return QImage();
+    }
+    cinfo->scale_num = static_cast<unsigned int>(eighths);
+    cinfo->scale_denom = 8;
 
     QImage::Format format = QImage::Format_RGB888;
     bool cmyk = false;
@@ -336,19 +345,56 @@ void SaveJpeg(const QImage &picture, const QString &path)
     NoteFileWritten(path);
 }
 
-QImage LoadJpeg(const QString &path)
+QByteArray ReadJpegFile(const QString &path)
 {
-    const QByteArray data = ReadWholeFile(path);
+    QByteArray data = ReadWholeFile(path);
     if (!LooksLikeJpeg(data))
         throw PhotoError(QStringLiteral("The file %1 is not a JPEG picture").arg(path));
-    return DecodeJpeg(data, path);
+    return data;
+}
+
+QImage DecodeJpegData(const QByteArray &data, const QString &path, int eighths, QSize *fullSize)
+{
+    if (!LooksLikeJpeg(data))
+        throw PhotoError(QStringLiteral("The file %1 is not a JPEG picture").arg(path));
+    if (eighths != 1 && eighths != 2 && eighths != 4)
+        eighths = 8;
+    return DecodeJpeg(data, path, eighths, fullSize);
+}
+
+QSize JpegPictureSize(const QByteArray &data, const QString &path)
+{
+    if (!LooksLikeJpeg(data))
+        throw PhotoError(QStringLiteral("The file %1 is not a JPEG picture").arg(path));
+    QSize size;
+    DecodeJpeg(data, path, 0, &size);
+    return size;
+}
+
+int JpegEighthsFor(QSize picture, QSize box, bool stretch)
+{
+    if (!stretch || picture.isEmpty() || box.isEmpty())
+        return 8;
+    for (int eighths : {1, 2, 4}) {
+        // The decoder's output size: each side rounded up.
+        const qint64 w = (qint64(picture.width()) * eighths + 7) / 8;
+        const qint64 h = (qint64(picture.height()) * eighths + 7) / 8;
+        if (w >= box.width() && h >= box.height())
+            return eighths;
+    }
+    return 8;
+}
+
+QImage LoadJpeg(const QString &path)
+{
+    return DecodeJpeg(ReadJpegFile(path), path, 8, nullptr);
 }
 
 QImage LoadPicture(const QString &path)
 {
     QByteArray data = ReadWholeFile(path);
     if (LooksLikeJpeg(data))
-        return DecodeJpeg(data, path);
+        return DecodeJpeg(data, path, 8, nullptr);
 
     // Qt's own limit on what a reader may allocate; our pixel limit is below it.
     QImageReader::setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);

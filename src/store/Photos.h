@@ -56,6 +56,27 @@ bool PictureSizeAcceptable(int width, int height);
 // Transparent parts become white. Throws PhotoError.
 void SaveJpeg(const QImage &picture, const QString &path);
 
+// The bytes of a JPEG file, read within the file size limit. A missing,
+// empty, oversized or unreadable file, or one that is not a JPEG, throws
+// PhotoError.
+QByteArray ReadJpegFile(const QString &path);
+
+// Decodes JPEG data at eighths / 8 of the picture's size (eighths 1, 2, 4 or
+// 8; each side rounded up, as the decoder does), which costs a fraction of a
+// whole decoding: the screen shows photos far smaller than they are stored.
+// *fullSize, when given, receives the picture's own size. The same checks as
+// LoadJpeg; path only names the data in messages. Throws PhotoError.
+QImage DecodeJpegData(const QByteArray &data, const QString &path, int eighths = 8, QSize *fullSize = nullptr);
+
+// The picture's size from the JPEG data's header (nothing is decoded), after
+// the same checks of the header as DecodeJpegData. Throws PhotoError.
+QSize JpegPictureSize(const QByteArray &data, const QString &path);
+
+// The smallest decoding scale (1, 2, 4 or 8 eighths) that still gives at
+// least one picture pixel per device pixel of a box of `box` pixels, the
+// picture stretched over it; 8 for an unstretched picture or an empty size.
+int JpegEighthsFor(QSize picture, QSize box, bool stretch);
+
 // Decodes a JPEG file; the result has the picture's own size. Grey pictures
 // give Format_Grayscale8, colour ones Format_RGB888 (CMYK is converted).
 // A damaged, truncated, empty or oversized file throws PhotoError.

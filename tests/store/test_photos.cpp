@@ -61,6 +61,41 @@ QByteArray EncodeWithQt(const QImage &image, const char *format)
 }
 
 // Colour distance of the item's picture centre from `colour`.
+// Mean difference per channel of two pictures of the same size.
+double MeanDifference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    if (x.size() != y.size() || x.isNull())
+        return 255;
+    qint64 sum = 0;
+    for (int r = 0; r < x.height(); ++r)
+        for (int c = 0; c < x.width(); ++c) {
+            const QRgb p = x.pixel(c, r), q = y.pixel(c, r);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    return double(sum) / (3.0 * x.width() * x.height());
+}
+
+// Blocks of 4 x 4 pixels in colours that change from block to block: a
+// decoding at a quarter of the size or less smears them.
+QImage Blocks(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int bx = x / 4, by = y / 4;
+            image.setPixel(x, y, ((bx + by) % 2) ? qRgb(240, 240, 240) : qRgb(20, 60 + bx % 100, 30 + by % 150));
+        }
+    return image;
+}
+
+// What the item shows on the screen, painted into a picture of its size.
+QImage Painted(PhotoItem &item)
+{
+    return item.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 int Distance(const QImage &image, QColor colour)
 {
     const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
@@ -420,6 +455,55 @@ private slots:
         QVERIFY(face.shows(face.image1, Qt::red));
         face.refresh();
         QVERIFY(face.showsPlaceholder(face.image1));
+    }
+
+    void screenDecodingFollowsTheBoxAndPrintingGetsTheWholePicture()
+    {
+        // The scale chosen for a 300 x 400 photo: as small as still covers
+        // the box (sides rounded up), whole when unstretched or unknown.
+        const struct {
+            QSize box;
+            bool stretch;
+            int eighths;
+        } cases[] = {
+            {{150, 200}, true, 4}, {{75, 100}, true, 2}, {{38, 50}, true, 1}, {{39, 50}, true, 2},
+            {{151, 200}, true, 8}, {{150, 200}, false, 8}, {{0, 0}, true, 8},
+        };
+        for (const auto &c : cases)
+            QCOMPARE(JpegEighthsFor({300, 400}, c.box, c.stretch), c.eighths);
+
+        Face face;
+        const QString path = face.folder.file("data/images/17.jpg");
+        SaveJpeg(Blocks(300, 400), path);
+        const QImage whole = LoadJpeg(path);
+        const QImage reference = whole.scaled(150, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        face.image1.resize(150, 200);
+        face.refresh();
+        QCOMPARE(face.image1.pictureSize(), QSize(300, 400));
+        QVERIFY2(MeanDifference(Painted(face.image1), reference) < 12,
+                 qPrintable(QString::number(MeanDifference(Painted(face.image1), reference))));
+        // Printing and the clipboard get the whole picture, and so does the
+        // back item that shares it.
+        QCOMPARE(face.image1.picture(), whole);
+
+        // Shown first in a tiny box, then the box grows: the screen decodes
+        // the photo again, finer, instead of blowing up the tiny one.
+        Face grown;
+        SaveJpeg(Blocks(300, 400), grown.folder.file("data/images/17.jpg"));
+        grown.image1.resize(20, 25);
+        grown.refresh();
+        grown.image1.resize(300, 400);
+        QVERIFY2(MeanDifference(Painted(grown.image1), whole) < 6,
+                 qPrintable(QString::number(MeanDifference(Painted(grown.image1), whole))));
+
+        // A damaged file shows the placeholder and is remembered as before.
+        Face damaged;
+        const QByteArray bytes = ReadBytes(path);
+        WriteBytes(damaged.folder.file("data/images/17.jpg"), bytes.left(bytes.size() / 2));
+        damaged.image1.resize(150, 200);
+        damaged.refresh();
+        QVERIFY(damaged.showsPlaceholder(damaged.image1));
+        QCOMPARE(damaged.image1.unreadablePhoto(), damaged.folder.file("data/images/17.jpg"));
     }
 
     void proportionalPicturesKeepTheirShape()
