@@ -7,6 +7,7 @@
 
 #include "dataman/dataview/DBNavigator.h"
 #include "dataman/dataview/ExRxDBGrid.h"
+#include "dataman/dataview/TablePrint.h"
 #include "dataman/dataview/Tdataview.h"
 #include "lang/Translation.h"
 #include "support/ScriptedDialogs.h"
@@ -18,6 +19,13 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "../lang/ModalHelper.h"
 
 using namespace vellora;
 using namespace vellora::test;
@@ -71,6 +79,8 @@ struct View {
 const QList<QMap<QString, QString>> kCards{Card("Ada", "Okafor", "Research"), Card("Grace", "Lindqvist", "Sales"),
                                            Card("Bo", "Moreau", "Legal"), Card("Kenji", "Nakamura", "Research"),
                                            Card("Ines", "Silva", "Sales")};
+
+void WhenModalDialog(std::function<void(QWidget *)> act, bool *seen) { WhenModal(std::move(act), seen); }
 
 }  // namespace
 
@@ -418,6 +428,107 @@ private slots:
         QCOMPARE(v.model()->data(v.model()->index(0, active), Qt::DisplayRole).toString(), QStringLiteral("1"));
     }
 
+    // Print to a PDF file: the pages hold the title, the columns and every
+    // card, as pdftotext reads them; the page range limits the pages; the
+    // text listing holds every row; a table wider than the paper asks first.
+    void printingTheTable()
+    {
+        TempProgramFolder folder;
+        QList<QMap<QString, QString>> cards;
+        for (int i = 1; i <= 120; ++i)
+            cards.append(Card(QStringLiteral("Given%1").arg(i), QStringLiteral("Family%1").arg(i), QStringLiteral("Dept%1").arg(i % 7)));
+        AddCards(folder, cards);
+        View v(folder);
+        v.click(5, 2);
+        QTemporaryDir out;
+        const auto print = [&](const std::function<void(TablePrintDialog *)> &fill, const QString &file) {
+            ScriptedDialogs dialogs;
+            if (!file.isEmpty())
+                dialogs.answerText(file);
+            bool seen = false;
+            WhenModalDialog(
+                [fill](QWidget *modal) {
+                    auto *d = qobject_cast<TablePrintDialog *>(modal);
+                    if (!d)
+                        return;
+                    fill(d);
+                    QTest::mouseClick(d->OKButton, Qt::LeftButton);
+                },
+                &seen);
+            v.view.Print1->trigger();
+            QVERIFY(seen);
+        };
+        const auto pdfText = [](const QString &pdf) {
+            QProcess p;
+            p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+            p.waitForFinished(30000);
+            return QString::fromUtf8(p.readAllStandardOutput());
+        };
+        const auto pages = [](const QString &pdf) {
+            QProcess p;
+            p.start(QStringLiteral("pdfinfo"), {pdf});
+            p.waitForFinished(30000);
+            const QString info = QString::fromUtf8(p.readAllStandardOutput());
+            const int at = info.indexOf(QStringLiteral("Pages:"));
+            return at < 0 ? -1 : info.mid(at + 6, 12).trimmed().split(QLatin1Char('\n')).first().trimmed().toInt();
+        };
+        // Narrow the grid so that it fits the paper.
+        for (int c = 6; c < 10; ++c)
+            v.grid()->setColumnHidden(c, true);
+        const QString all = out.filePath(QStringLiteral("all.pdf"));
+        print([](TablePrintDialog *d) { d->ComboBox1->setCurrentIndex(d->ComboBox1->count() - 1); d->RadioButton1->setChecked(true); }, all);
+        // VELLORA_KEEP_PRINTS names a folder to keep the printed file in, to look at.
+        if (!qEnvironmentVariableIsEmpty("VELLORA_KEEP_PRINTS"))
+            QFile::copy(all, QDir(qEnvironmentVariable("VELLORA_KEEP_PRINTS")).filePath(QStringLiteral("table.pdf")));
+        const QString text = pdfText(all);
+        QVERIFY2(text.contains(QStringLiteral("Vellora ID Database View")), qPrintable(text.left(400)));
+        QVERIFY(text.contains(QStringLiteral("Last_name")));
+        QVERIFY(text.contains(QStringLiteral("Family1 ")) && text.contains(QStringLiteral("Family120")));
+        QVERIFY(text.contains(QStringLiteral("Page: 1")));
+        const int total = pages(all);
+        QVERIFY2(total >= 3, qPrintable(QString::number(total)));
+        QVERIFY(text.contains(QStringLiteral("Page: %1").arg(total)));
+        // The grid's current row stays.
+        QCOMPARE(v.grid()->currentIndex().row(), 5);
+
+        const QString two = out.filePath(QStringLiteral("two.pdf"));
+        print([](TablePrintDialog *d) {
+            d->ComboBox1->setCurrentIndex(d->ComboBox1->count() - 1);
+            QCOMPARE(d->SpinEdit1->value(), 1);
+            QCOMPARE(d->SpinEdit2->value(), 1000);
+            d->SpinEdit1->setValue(2);
+            d->SpinEdit2->setValue(2);
+        }, two);
+        QCOMPARE(pages(two), 1);
+        QVERIFY(pdfText(two).contains(QStringLiteral("Page: 2")));
+        QVERIFY(!pdfText(two).contains(QStringLiteral("Family1 ")));
+
+        // The text listing.
+        const QString lst = out.filePath(QStringLiteral("table.LST"));
+        print([](TablePrintDialog *d) { d->CheckBox1->setChecked(true); }, lst);
+        QFile listing(lst);
+        QVERIFY(listing.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(listing.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + 1 + 1 + 120);
+        QVERIFY(lines.at(1).startsWith(QStringLiteral("Card_Number")));
+        QVERIFY(lines.last().contains(QStringLiteral("Family120")));
+
+        // Every column shown is wider than the paper: asked first, only No prints.
+        for (int c = 6; c < 10; ++c)
+            v.grid()->setColumnHidden(c, false);
+        v.grid()->setColumnWidth(9, 3000);
+        ScriptedMessages answers({MrYes, MrNo});
+        const QString wide = out.filePath(QStringLiteral("wide.pdf"));
+        print([](TablePrintDialog *d) { d->ComboBox1->setCurrentIndex(d->ComboBox1->count() - 1); }, wide);
+        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown().first().text, QStringLiteral("Printed width is larger than paper width. Abort the print-out?"));
+        QCOMPARE(answers.shown().first().buttons, MsgButtons(MsgButton::Yes | MsgButton::No | MsgButton::Cancel));
+        QVERIFY(!QFile::exists(wide));
+        print([](TablePrintDialog *d) { d->ComboBox1->setCurrentIndex(d->ComboBox1->count() - 1); }, wide);
+        QCOMPARE(answers.shown().size(), 2);
+        QVERIFY(QFile::exists(wide));
+    }
+
     void everyTextHasItsKeys()
     {
         TempProgramFolder folder;
@@ -431,6 +542,11 @@ private slots:
             QVERIFY2(missing.isEmpty(), qPrintable(language + QStringLiteral(":\n") + missing.join(QLatin1Char('\n'))));
             TranslateComponent(&view);
             QVERIFY(!view.windowTitle().isEmpty());
+            TablePrintDialog dialog;
+            for (const TranslationKey &k : CollectTranslationKeys(&dialog))
+                if (LangText(k.key).isEmpty() && !k.text.isEmpty())
+                    missing.append(k.key + QLatin1Char('=') + k.text);
+            QVERIFY2(missing.isEmpty(), qPrintable(language + QStringLiteral(":\n") + missing.join(QLatin1Char('\n'))));
         }
     }
 };

@@ -2,12 +2,22 @@
 
 #include "dataman/dataview/DBNavigator.h"
 #include "dataman/dataview/ExRxDBGrid.h"
+#include "dataman/dataview/TablePrint.h"
+#include "devices/print/PrinterRegistry.h"
+#include "lang/MessageDialog.h"
+#include "lang/Translation.h"
 #include "engine/EngineError.h"
 #include "lang/CommonDialogs.h"
 #include "store/CardTable.h"
 #include "store/Photos.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QLocale>
+#include <QPdfWriter>
+#include <QPrinter>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -43,6 +53,14 @@ QAction *addToggle(QMenu *menu, const char *name, const char *caption, bool on)
     a->setChecked(on);
     return a;
 }
+
+class WaitCursorScope {
+public:
+    WaitCursorScope() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursorScope() { QApplication::restoreOverrideCursor(); }
+    WaitCursorScope(const WaitCursorScope &) = delete;
+    WaitCursorScope &operator=(const WaitCursorScope &) = delete;
+};
 
 QString csvField(const QString &text)
 {
@@ -121,8 +139,6 @@ Tdataview::Tdataview(QWidget *parent) : QDialog(parent)
         a->setEnabled(false);
 
     buildGridMenu();
-    Print1->setEnabled(false);
-    GridMenu->findChild<QAction *>(QStringLiteral("PrintGrid1"))->setEnabled(false);
     resize(561, 393);
 }
 
@@ -451,5 +467,86 @@ void Tdataview::loadLayout()
 
 void Tdataview::PrintTable()
 {
-    // Printing the table is not built yet; its menu items are disabled.
+    if (!Table1->isOpen() || !ExRxDBGrid1->postEdit())
+        return;
+    TablePrintDialog dialog(this);
+    TranslateComponent(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const TablePrintChoice choice = dialog.choice();
+    QList<PrintColumn> columns;
+    const QHeaderView *h = ExRxDBGrid1->horizontalHeader();
+    for (int v = 0; v < h->count(); ++v) {
+        const int logical = h->logicalIndex(v);
+        if (!h->isSectionHidden(logical))
+            columns.append({logical, ExRxDBGrid1->columnWidth(logical)});
+    }
+    TableGridModel *model = ExRxDBGrid1->gridModel();
+    const QString title = QStringLiteral("Vellora ID Database View");
+    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+
+    if (choice.toFile) {
+        const std::optional<QString> file = SaveFileDialog(this, Print1->text(), QString(),
+                                                           QStringLiteral("List Files (*.LST);;Any file (*)"));
+        if (!file || file->isEmpty())
+            return;
+        QSaveFile out(*file);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Text) ||
+            out.write(TableListing(model, columns, title, date).toUtf8()) < 0 || !out.commit())
+            throw OperatorError(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(*file), out.errorString()));
+        return;
+    }
+
+    std::unique_ptr<QPagedPaintDevice> device;
+    if (choice.printer.isEmpty() || choice.printer == TheVirtualCardPrinter().deviceName()) {
+        // A PDF file: chosen by the operator, or the virtual card printer's
+        // own beside its printed cards.
+        QString path;
+        if (choice.printer.isEmpty()) {
+            const std::optional<QString> file =
+                SaveFileDialog(this, Print1->text(), QString(), QStringLiteral("PDF files (*.pdf);;Any file (*)"));
+            if (!file || file->isEmpty())
+                return;
+            path = *file;
+        } else {
+            QString folder = TheVirtualCardPrinter().outputFolder();
+            if (folder.isEmpty())
+                folder = m_appFolder + QStringLiteral("printed/");
+            QDir().mkpath(folder);
+            path = QDir(folder).filePath(QStringLiteral("table-%1.pdf")
+                                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+        }
+        auto pdf = std::make_unique<QPdfWriter>(path);
+        pdf->setResolution(300);
+        pdf->setTitle(QStringLiteral("Vellora ID"));
+        pdf->setCreator(QStringLiteral("Vellora ID"));
+        pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+        m_lastPrintFile = path;
+        device = std::move(pdf);
+    } else {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setPrinterName(choice.printer);
+        printer->setPageOrientation(QPageLayout::Landscape);
+        printer->setDocName(QStringLiteral("Vellora ID"));
+        if (!printer->isValid())
+            throw OperatorError(QStringLiteral("The printer %1 cannot be used.").arg(choice.printer));
+        m_lastPrintFile.clear();
+        device = std::move(printer);
+    }
+    TablePages pages(model, columns, title, date);
+    const double sx = device->logicalDpiX() / 96.0;
+    const double sy = device->logicalDpiY() / 96.0;
+    pages.layout(QSizeF(device->width() / sx, device->height() / sy));
+    if (pages.widerThanPaper() &&
+        LocalMessageDlg(QStringLiteral("Printed width is larger than paper width. Abort the print-out?"),
+                        MsgKind::Confirmation, MsgButton::Yes | MsgButton::No | MsgButton::Cancel) != MrNo) {
+        device.reset();
+        if (!m_lastPrintFile.isEmpty())
+            QFile::remove(m_lastPrintFile);
+        m_lastPrintFile.clear();
+        return;
+    }
+    WaitCursorScope wait;
+    pages.print(*device, choice.range ? choice.from : 1, choice.range ? choice.to : std::numeric_limits<int>::max());
+    device.reset();
 }

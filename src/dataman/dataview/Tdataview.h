@@ -58,6 +58,8 @@ public:
 
     // Prints the table (print dialog, landscape list or .LST file).
     void PrintTable();
+    // The PDF file the last print wrote ("" for a printer queue).
+    QString lastPrintFile() const { return m_lastPrintFile; }
 
     vellora::Table *Table1 = nullptr;
     vellora::DBNavigator *DBNavigator1 = nullptr;
@@ -91,6 +93,7 @@ private:
     void removePhotos(const QStringList &cardNumbers);
 
     QString m_appFolder;
+    QString m_lastPrintFile;
     QWidget *m_mainWindow = nullptr;
     QWidget *m_client = nullptr;
     std::function<void()> m_restructure;
