@@ -128,17 +128,31 @@ void TExRxDBGrid::fitColumns()
     std::vector<int> widths(static_cast<size_t>(n), 0);
     for (int i = 0; i < n; ++i)
         widths[size_t(i)] = fm.horizontalAdvance(t->field(i).displayName() + QStringLiteral("WW"));
-    // Each distinct value is measured once per column; a value too short to
-    // widen the column (even in the font's widest glyphs) is not measured.
+    // A value is measured only when it may widen its column: the sum of its
+    // characters' advances (kept per character) bounds its width from
+    // above, up to kerning, which the slack covers. Each distinct value is
+    // measured once per column.
     std::vector<QSet<QString>> measured(static_cast<size_t>(n));
     std::vector<Field> fields;
     for (int i = 0; i < n; ++i)
         fields.push_back(t->field(i));
+    std::vector<int> advance(0x10000, -1);
+    const auto estimate = [&](const QString &v) {
+        int sum = 0;
+        for (const QChar c : v) {
+            int &a = advance[c.unicode()];
+            if (a < 0)
+                a = fm.horizontalAdvance(c);
+            sum += a;
+        }
+        return sum;
+    };
+    const int slack = 2 + fm.averageCharWidth() / 2;
     for (t->first(); !t->eof(); t->next()) {
         for (int i = 0; i < n; ++i) {
             const QString v = fields[size_t(i)].asString();
             int &w = widths[size_t(i)];
-            if (v.isEmpty() || qint64(v.size()) * widest + ww <= w)
+            if (v.isEmpty() || qint64(v.size()) * widest + ww <= w || estimate(v) + ww + slack <= w)
                 continue;
             QSet<QString> &seen = measured[size_t(i)];
             if (seen.contains(v))
