@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QScrollBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -406,6 +407,31 @@ private slots:
         QVERIFY(v.model()->data(v.model()->index(1, 1), Qt::BackgroundRole).isValid());
         item("UseRowColors1")->trigger();
         QVERIFY(!v.model()->data(v.model()->index(1, 1), Qt::BackgroundRole).isValid());
+
+        // Fixed Columns: the columns up to the current one stay at the left
+        // edge while the grid scrolls sideways.
+        v.view.resize(500, 400);
+        v.click(0, 2);
+        item("FixedColumns1")->trigger();
+        QTableView *fixed = v.grid()->frozenView();
+        QVERIFY(fixed && fixed->isVisible());
+        QHeaderView *titles = v.grid()->horizontalHeader();
+        const int upTo = titles->visualIndex(2);
+        int fixedWidth = 0;
+        for (int vis = 0; vis < titles->count(); ++vis) {
+            QCOMPARE(fixed->isColumnHidden(titles->logicalIndex(vis)), vis > upTo);
+            if (vis <= upTo)
+                fixedWidth += v.grid()->columnWidth(titles->logicalIndex(vis));
+        }
+        QVERIFY(fixed->width() >= fixedWidth && fixed->width() <= fixedWidth + 2);
+        v.grid()->horizontalScrollBar()->setValue(v.grid()->horizontalScrollBar()->maximum());
+        QVERIFY(v.grid()->horizontalScrollBar()->value() > 0);
+        QCOMPARE(fixed->x(), v.grid()->verticalHeader()->width() + v.grid()->frameWidth());
+        QCOMPARE(fixed->verticalScrollBar()->value(), v.grid()->verticalScrollBar()->value());
+        QVERIFY(!v.grid()->horizontalHeader()->sectionsMovable());
+        item("FixedColumns1")->trigger();
+        QVERIFY(!fixed->isVisible());
+        QVERIFY(v.grid()->horizontalHeader()->sectionsMovable());
     }
 
     void booleanFieldsShowCheckMarks()

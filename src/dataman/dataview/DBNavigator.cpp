@@ -17,8 +17,8 @@ struct ButtonSpec {
 };
 
 const ButtonSpec kButtons[] = {
-    {"NavFirst", "\u23EE", "First record"},   {"NavPrior", "\u25C0", "Prior record"},
-    {"NavNext", "\u25B6", "Next record"},     {"NavLast", "\u23ED", "Last record"},
+    {"NavFirst", "|\u25C0", "First record"},   {"NavPrior", "\u25C0", "Prior record"},
+    {"NavNext", "\u25B6", "Next record"},     {"NavLast", "\u25B6|", "Last record"},
     {"NavInsert", "+", "Insert record"},      {"NavDelete", "\u2212", "Delete record"},
 };
 

@@ -550,11 +550,78 @@ void TExRxDBGrid::updateTitleHeight()
 void TExRxDBGrid::setFixedColumns(int count)
 {
     m_fixedColumns = std::clamp(count, 0, m_model->columnCount());
-    // The fixed columns are moved to the front and cannot be moved away or
-    // scrolled out: the grid keeps them at the left edge.
+    // While columns are fixed they keep their places.
     horizontalHeader()->setSectionsMovable(m_fixedColumns == 0);
-    horizontalScrollBar()->setValue(0);
+    if (m_fixedColumns == 0) {
+        if (m_frozen)
+            m_frozen->hide();
+        return;
+    }
+    if (!m_frozen) {
+        m_frozen = new QTableView(this);
+        m_frozen->setObjectName(QStringLiteral("FixedColumnsView"));
+        m_frozen->setModel(m_model);
+        m_frozen->setSelectionModel(selectionModel());
+        m_frozen->setItemDelegate(new CurrentCellDelegate(m_frozen));
+        m_frozen->setFocusPolicy(Qt::NoFocus);
+        m_frozen->verticalHeader()->hide();
+        m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+        m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozen->setFrameShape(QFrame::NoFrame);
+        m_frozen->setSelectionBehavior(selectionBehavior());
+        m_frozen->setSelectionMode(QAbstractItemView::NoSelection);
+        m_frozen->setEditTriggers(editTriggers());
+        m_frozen->setPalette(palette());
+        m_frozen->setStyleSheet(QStringLiteral("QTableView { border-right: 2px solid #404040; }"));
+        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+            if (m_frozen)
+                m_frozen->setColumnWidth(logical, size);
+            placeFrozen();
+        });
+        connect(m_model, &QAbstractItemModel::modelReset, this, [this] { setFixedColumns(0); });
+        connect(selectionModel(), &QItemSelectionModel::currentChanged, m_frozen->viewport(),
+                qOverload<>(&QWidget::update));
+    }
+    const QHeaderView *h = horizontalHeader();
+    for (int v = 0; v < h->count(); ++v) {
+        const int logical = h->logicalIndex(v);
+        const int at = m_frozen->horizontalHeader()->visualIndex(logical);
+        if (at != v)
+            m_frozen->horizontalHeader()->moveSection(at, v);
+        m_frozen->setColumnHidden(logical, v >= m_fixedColumns || isColumnHidden(logical));
+        m_frozen->setColumnWidth(logical, columnWidth(logical));
+    }
+    m_frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+    m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    m_frozen->show();
+    placeFrozen();
     viewport()->update();
+}
+
+void TExRxDBGrid::placeFrozen()
+{
+    if (!m_frozen || m_fixedColumns == 0)
+        return;
+    int width = 0;
+    const QHeaderView *h = horizontalHeader();
+    for (int v = 0; v < m_fixedColumns && v < h->count(); ++v)
+        if (!isColumnHidden(h->logicalIndex(v)))
+            width += columnWidth(h->logicalIndex(v));
+    m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), width + 2,
+                          viewport()->height() + horizontalHeader()->height());
+}
+
+void TExRxDBGrid::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    placeFrozen();
 }
 
 QString TExRxDBGrid::layoutText() const

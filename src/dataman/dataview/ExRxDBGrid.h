@@ -63,6 +63,7 @@ public:
     void setMultiLineTitles(bool on);
     int fixedColumns() const { return m_fixedColumns; }
     void setFixedColumns(int count);
+    QTableView *frozenView() const { return m_frozen; }
     bool searchMode() const { return m_searchMode; }
     void setSearchMode(bool on);
     QString searchText() const { return m_search; }
@@ -77,6 +78,7 @@ signals:
     void currentRowChanged(int row);
 
 protected:
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -88,6 +90,7 @@ protected:
 
 private:
     void clickRow(int row, Qt::KeyboardModifiers modifiers);
+    void placeFrozen();
     void searchFor(const QString &text);
     void updateTitleHeight();
     int textWidth(const QString &text) const;
@@ -101,6 +104,9 @@ private:
     bool m_searchMode = false;
     QString m_search;
     QMenu *m_menu = nullptr;
+    // The fixed columns: a second view over the same model and selection,
+    // laid over the left edge, scrolling only vertically.
+    QTableView *m_frozen = nullptr;
     std::function<void(const QStringList &)> m_deletedHook;
 };
 
