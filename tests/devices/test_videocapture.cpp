@@ -87,6 +87,7 @@ private slots:
         QTest::newRow("I420 320x240") << "I420" << 320 << 240;
         QTest::newRow("10-bit I420_10LE") << "I420_10LE" << 640 << 480;
         QTest::newRow("NV12 odd width") << "NV12" << 642 << 482;
+        QTest::newRow("MJPEG 1280x720") << "MJPEG" << 1280 << 720;
     }
     void formats()
     {
@@ -96,7 +97,9 @@ private slots:
         test::UseTestCamera(true);
         VideoCapture video;
         QVERIFY(selectTestCamera(video) >= 0);
-        if (!pixelFormat.isEmpty())
+        if (pixelFormat == QLatin1String("MJPEG"))
+            video.setFormat({QStringLiteral("image/jpeg"), QString(), width, height, 30, 1});
+        else if (!pixelFormat.isEmpty())
             video.setFormat({QStringLiteral("video/x-raw"), pixelFormat, width, height, 30, 1});
         video.open();
         QVERIFY(video.isOpen());

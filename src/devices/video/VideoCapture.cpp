@@ -165,6 +165,9 @@ QList<VideoFormat> TestCameraFormats()
     for (const char *pf : {"YUY2", "I420"})
         for (QSize s : sizes)
             out.append({QStringLiteral("video/x-raw"), QLatin1String(pf), s.width(), s.height(), 30, 1});
+    // Webcams send their large sizes compressed.
+    for (QSize s : {QSize(1280, 720), QSize(1920, 1080)})
+        out.append({QStringLiteral("image/jpeg"), QString(), s.width(), s.height(), 30, 1});
     return out;
 }
 
@@ -218,14 +221,18 @@ struct VideoCapture::Private {
         return index >= 0 && index < devices.size() ? &devices[index] : nullptr;
     }
 
-    GstElement *createSource(const DeviceEntry &entry)
+    GstElement *createSource(const DeviceEntry &entry, const VideoFormat &format)
     {
         if (!entry.device) {
-            GstElement *src = gst_element_factory_make("videotestsrc", nullptr);
-            if (src) {
-                g_object_set(src, "is-live", TRUE, nullptr);
-                gst_util_set_object_arg(G_OBJECT(src), "pattern", "smpte");
-            }
+            // The test camera: the test pattern, JPEG-compressed frame by
+            // frame when a compressed format is chosen, as a webcam sends.
+            const bool jpeg = format.mediaType == QLatin1String("image/jpeg");
+            GError *error = nullptr;
+            GstElement *src = gst_parse_bin_from_description(
+                jpeg ? "videotestsrc is-live=true pattern=smpte ! jpegenc" : "videotestsrc is-live=true pattern=smpte",
+                TRUE, &error);
+            if (error)
+                g_error_free(error);
             return src;
         }
         return gst_device_create_element(entry.device, nullptr);
@@ -398,7 +405,7 @@ struct VideoCapture::Private {
         DeviceEntry *entry = selected();
         if (!entry || !EnsureGstreamer())
             return;
-        GstElement *src = createSource(*entry);
+        GstElement *src = createSource(*entry, chosenFormat);
         if (!src)
             return;
         gst_object_ref_sink(src);
@@ -530,8 +537,10 @@ void VideoCapture::open()
     if (!EnsureGstreamer())
         throw VideoCaptureError(QString::fromLatin1(kCannotCreateCaptureWindow));
 
+    // The test camera starts as an ordinary webcam does: 640 x 480 at 30.
+    const VideoFormat format = d->chosenFormat.isNull() && !entry->device ? TestCameraFormats().first() : d->chosenFormat;
     GstElement *pipeline = gst_pipeline_new("capture");
-    GstElement *src = d->createSource(*entry);
+    GstElement *src = d->createSource(*entry, format);
     GstElement *filter = gst_element_factory_make("capsfilter", nullptr);
     GstElement *decode = gst_element_factory_make("decodebin", nullptr);
     GstElement *convert = gst_element_factory_make("videoconvert", nullptr);
@@ -544,8 +553,6 @@ void VideoCapture::open()
     }
     // Compressed formats (MJPEG, H.264) go through a decoder; raw ones,
     // whatever their pixel layout or depth, straight to videoconvert.
-    // The test camera starts as an ordinary webcam does: 640 x 480 at 30.
-    const VideoFormat format = d->chosenFormat.isNull() && !entry->device ? TestCameraFormats().first() : d->chosenFormat;
     const bool compressed = !format.isNull() && format.mediaType != QLatin1String("video/x-raw");
     if (!format.isNull()) {
         GstCaps *caps = CapsOfFormat(format);
