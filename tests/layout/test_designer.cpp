@@ -12,6 +12,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedMessages.h"
 #include "support/TempProgramFolder.h"
+#include "support/WindowMouse.h"
 
 #include <QAction>
 #include <QFile>
@@ -65,37 +66,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 QByteArray layoutFile(const QStringList &lines) { return (lines.join("\r\n") + "\r\n").toLatin1(); }
 
-// Mouse actions on the designer's window, at a point of one of its widgets:
-// delivered through the window system as a pointer would deliver them, so
-// grabs, hit-testing and the widgets under the pointer behave as for a user.
-class Mouse {
-public:
-    explicit Mouse(QWidget *window) : m_window(window) {}
-    QPoint at(QWidget *w, QPoint p) const { return w->mapTo(m_window, p); }
-    void press(QWidget *w, QPoint p, Qt::MouseButton b = Qt::LeftButton)
-    {
-        QTest::mousePress(m_window->windowHandle(), b, {}, at(w, p));
-    }
-    void move(QWidget *w, QPoint p) { QTest::mouseMove(m_window->windowHandle(), at(w, p)); }
-    void release(QWidget *w, QPoint p, Qt::MouseButton b = Qt::LeftButton)
-    {
-        QTest::mouseRelease(m_window->windowHandle(), b, {}, at(w, p));
-    }
-    // Press on from, move in a few steps to to, release there.
-    void drag(QWidget *from, QPoint p, QWidget *to, QPoint q)
-    {
-        press(from, p);
-        const QPoint a = at(from, p);
-        const QPoint b = at(to, q);
-        for (int i = 1; i <= 4; ++i)
-            QTest::mouseMove(m_window->windowHandle(), a + (b - a) * i / 4);
-        release(to, q);
-    }
-
-private:
-    QWidget *m_window;
-};
-
 // A designer shown on the screen, with the scripted dialogs in place.
 struct Shown {
     explicit Shown(const DesignerEnvironment &env, CardSide side = CardSide::Front)
@@ -105,7 +75,7 @@ struct Shown {
         QVERIFY(QTest::qWaitForWindowExposed(&designer));
     }
     TCustomlayout designer;
-    Mouse mouse{&designer};
+    WindowMouse mouse{&designer};
 };
 
 // Scrolls the palette so that the item is in view, then returns its centre.

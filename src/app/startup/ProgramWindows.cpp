@@ -2,6 +2,7 @@
 
 #include "app/capture/CaptureCommands.h"
 #include "app/database/DatabaseCommands.h"
+#include "app/mainwindow/DesignerHost.h"
 #include "app/mainwindow/TForm1.h"
 #include "app/printing/PrintCommands.h"
 #include "app/projects/ProjectCommands.h"
@@ -36,6 +37,7 @@ void ProgramWindows::createMainWindow(const QString &appFolder)
 
 void ProgramWindows::createOtherWindows()
 {
+    InstallDesignerEnvironment(*main);
     form2 = new TForm2(m_appFolder);
     const CaptureWindows captureWindows = InstallCaptureCommands(*main);
     capture = captureWindows.capture;

@@ -53,15 +53,10 @@ const QString kPhoto = QStringLiteral("Image1");
 const QString kSecondPhoto = QStringLiteral("secphot");
 const QString kStaticPicture = QStringLiteral("Statimage1");
 
-int ScreenPpi()
-{
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const int ppi = int(std::lround(screen->logicalDotsPerInchY()));
-        if (ppi > 0)
-            return ppi;
-    }
-    return 96;
-}
+// Point sizes become pixel heights at 96 pixels per inch, as on the card
+// face, so that a font reads the same in the designer, on the card face and
+// in the layout file whatever the screen.
+constexpr int kCardPpi = 96;
 
 QString AppTitle()
 {
@@ -154,7 +149,7 @@ TCustomlayout::TCustomlayout(CardSide side, QWidget *parent)
 }
 
 TCustomlayout::TCustomlayout(const DesignerEnvironment &environment, CardSide side, QWidget *parent)
-    : QDialog(parent), m_env(environment), m_side(side), m_ppi(ScreenPpi())
+    : QDialog(parent), m_env(environment), m_side(side), m_ppi(kCardPpi)
 {
     if (m_env.tableFields)
         m_fieldNames = LayoutFieldItemNames(m_env.tableFields());
@@ -1058,14 +1053,18 @@ void TCustomlayout::opening()
     m_undo->clear();
 }
 
-bool TCustomlayout::LoadSideLayout()
+bool TCustomlayout::LoadSideLayout(bool *complete)
 {
+    if (complete)
+        *complete = false;
     if (m_env.appFolder.isEmpty())
         return false;
     const QString path = vellora::LayoutFileName(m_env.appFolder, m_side);
     if (!QFileInfo::exists(path))
         return false;
     const LayoutLoad load = LoadLayout(path);
+    if (complete)
+        *complete = load.ok();
     return load.status != LayoutLoad::Status::Missing && load.status != LayoutLoad::Status::Unreadable;
 }
 

@@ -65,8 +65,8 @@ public:
     // ---- loading, comparing, saving (also used without showing) ----
     // Loads the side's layout file into the items; false when there is
     // none. A malformed file is shown as far as it was read, and its error
-    // reported.
-    bool LoadSideLayout();
+    // reported; *complete tells whether every line was read.
+    bool LoadSideLayout(bool *complete = nullptr);
     // Loads a layout file into the designer.
     vellora::LayoutLoad LoadLayout(const QString &path);
     // True when the card face's free texts or visible field items differ
