@@ -5,6 +5,7 @@
 #include "lang/MessageDialog.h"
 #include "lang/RadioGroup.h"
 #include "lang/Translation.h"
+#include "lang/EditTextDialog.h"
 #include "layout/designer/DesignerItems.h"
 #include "layout/designer/SelectionHitTest.h"
 #include "layout/designer/TCustomlayout.h"
@@ -23,7 +24,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QUndoStack>
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
+#include <memory>
 
 using namespace vellora;
 using namespace vellora::test;
@@ -90,6 +96,46 @@ void dropOnCard(Shown &s, const QString &name, QPoint onCard)
 {
     const QPoint from = paletteSpot(s.designer, name);
     s.mouse.drag(s.designer.item(name), from, s.designer.card(), onCard);
+}
+
+// Acts on the next modal dialog from inside its modal loop.
+void whenModal(std::function<void(QWidget *)> act)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    auto tries = std::make_shared<int>(0);
+    *poll = [act, poll, tries] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            act(modal);
+            *poll = nullptr;
+            return;
+        }
+        if (++*tries > 500) {
+            *poll = nullptr;
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+// A picture file of the given size in one colour.
+QString writePicture(const TempProgramFolder &folder, const QString &name, QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString path = folder.file(name);
+    image.save(path);
+    return path;
+}
+
+// The entries of a menu that are shown, by name.
+QStringList shownEntries(QMenu *menu)
+{
+    QStringList names;
+    for (QAction *a : menu->actions())
+        if (!a->isSeparator() && a->isVisible())
+            names << a->objectName();
+    return names;
 }
 
 }  // namespace
@@ -476,6 +522,329 @@ private slots:
         QCOMPARE(messages.shown().size(), 1);
         QCOMPARE(messages.shown()[0].text, Literal(1));
         QVERIFY(s.designer.backgroundPicture()->isHidden());
+    }
+
+    void orientationSwitchAsksAndAnswersAsChosen_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("OK returns the items") << int(MrOk);
+        QTest::newRow("Cancel keeps landscape") << int(MrCancel);
+    }
+    void orientationSwitchAsksAndAnswersAsChosen()
+    {
+        QFETCH(int, answer);
+        TempProgramFolder folder;
+        Shown s(environment(folder.path()));
+        TCustomlayout &d = s.designer;
+        dropOnCard(s, "secphot", QPoint(400, 40));
+        QCOMPARE(d.item("secphot")->x(), 400);
+        dropOnCard(s, "Title", QPoint(10, 10));
+        ScriptedMessages messages({answer});
+        QTest::mouseClick(d.orientationGroup()->entry(1), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(messages.shown().size(), 1);
+        QCOMPARE(messages.shown()[0].text, Literal(3));
+        QCOMPARE(messages.shown()[0].kind, MsgKind::Warning);
+        QCOMPARE(messages.shown()[0].buttons, MsgButtons(MsgButton::OK | MsgButton::Cancel));
+        QVERIFY(!d.selectedItem());
+        if (answer == MrCancel) {
+            QVERIFY(d.isLandscape());
+            QCOMPARE(d.orientationGroup()->itemIndex(), 0);
+            QCOMPARE(d.card()->size(), QSize(513, 321));
+            QCOMPARE(d.cardFrame()->size(), QSize(515, 323));
+            QCOMPARE(d.backgroundGroup()->pos(), QPoint(176, 344));
+            QVERIFY(d.isOnCard("secphot"));
+            QCOMPARE(d.item("secphot")->x(), 400);
+            QVERIFY(d.okButton()->hasFocus());
+            return;
+        }
+        QVERIFY(!d.isLandscape());
+        QCOMPARE(d.card()->size(), QSize(321, 513));
+        QCOMPARE(d.cardFrame()->size(), QSize(323, 515));
+        QCOMPARE(d.backgroundGroup()->pos(), QPoint(512, 16));
+        QVERIFY(!d.isOnCard("secphot"));
+        QCOMPARE(d.item("secphot")->geometry(), d.ghost("secphot")->geometry());
+        QVERIFY(d.isOnCard("Title"));
+        // Back to landscape: everything fits, no question.
+        messages.clear();
+        QTest::mouseClick(d.orientationGroup()->entry(0), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(messages.shown().size(), 0);
+        QCOMPARE(d.card()->size(), QSize(513, 321));
+        QCOMPARE(d.backgroundGroup()->pos(), QPoint(176, 344));
+        // An item below the landscape card goes back once.
+        d.setOrientation(false);
+        dropOnCard(s, "Image1", QPoint(150, 300));
+        QCOMPARE(d.item("Image1")->geometry(), QRect(150, 300, 150, 200));
+        messages.push(MrOk);
+        d.setOrientation(true);
+        QCOMPARE(messages.shown().size(), 1);
+        QCOMPARE(messages.shown()[0].text, Literal(2));
+        QVERIFY(!d.isOnCard("Image1"));
+        QCOMPARE(d.item("Image1")->geometry(), d.ghost("Image1")->geometry());
+    }
+
+    void itemMenuOffersWhatTheItemTakes()
+    {
+        TempProgramFolder folder;
+        ScriptedDialogs dialogs;
+        ScriptedMessages messages;
+        Shown s(environment(folder.path(), {"Stat_code", "Last_name"}));
+        TCustomlayout &d = s.designer;
+        dropOnCard(s, "StaticText1", QPoint(10, 10));
+        dropOnCard(s, "Last_name", QPoint(10, 60));
+        dropOnCard(s, "Stat_code", QPoint(10, 110));
+        dropOnCard(s, "Image1", QPoint(300, 10));
+        dropOnCard(s, "Statimage1", QPoint(150, 200));
+        const QStringList text = {"FontStyle1", "LeftAlign1", "Center1", "RightAlign1"};
+        const struct {
+            const char *item;
+            QStringList entries;
+        } cases[] = {
+            {"StaticText1", text + QStringList{"EditText1"}},
+            {"Last_name", text},
+            {"Stat_code", text + QStringList{"EditText1"}},
+            {"Image1", {}},
+            {"Statimage1", {"LoadImage1", "ClearImage1"}},
+        };
+        for (const auto &c : cases) {
+            QWidget *item = d.item(c.item);
+            s.mouse.press(item, QPoint(3, 3), Qt::RightButton);
+            s.mouse.release(item, QPoint(3, 3), Qt::RightButton);
+            QTRY_VERIFY(d.itemMenu()->isVisible());
+            QCOMPARE(shownEntries(d.itemMenu()), c.entries);
+            QCOMPARE(d.selectedItem(), item);
+            d.itemMenu()->hide();
+        }
+
+        // The entries act on the item the menu opened on.
+        s.mouse.press(d.item("Last_name"), QPoint(3, 3), Qt::RightButton);
+        s.mouse.release(d.item("Last_name"), QPoint(3, 3), Qt::RightButton);
+        d.menuAction("RightAlign1")->trigger();
+        d.itemMenu()->hide();
+        auto *last = qobject_cast<QLabel *>(d.item("Last_name"));
+        QCOMPARE(last->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QFont font("Liberation Serif");
+        font.setPointSize(18);
+        font.setUnderline(true);
+        dialogs.answerFont(font, QColor(0, 128, 0));
+        d.menuAction("FontStyle1")->trigger();
+        QCOMPARE(dialogs.requests().last().kind, CommonDialogKind::Font);
+        const LayoutItem *line = d.layoutRecord().find("Last_name");
+        QCOMPARE(line->fontName, QString("Liberation Serif"));
+        QCOMPARE(line->fontSize, 18);
+        QCOMPARE(line->fontHeight, -24);
+        QVERIFY(line->style.underline);
+        QCOMPARE(line->fontColor, qint32(128 << 8));
+        // Cancelling the font dialog changes nothing.
+        const LayoutRecord before = d.layoutRecord();
+        dialogs.answerCancel();
+        d.menuAction("FontStyle1")->trigger();
+        QVERIFY(d.layoutRecord() == before);
+
+        // Load Image and Clear Image on the static picture.
+        const QString logo = writePicture(folder, "logo.png", QSize(200, 98), Qt::red);
+        s.mouse.press(d.item("Statimage1"), QPoint(3, 3), Qt::RightButton);
+        s.mouse.release(d.item("Statimage1"), QPoint(3, 3), Qt::RightButton);
+        d.itemMenu()->hide();
+        dialogs.answerText(logo);
+        d.menuAction("LoadImage1")->trigger();
+        QCOMPARE(dialogs.requests().last().initial, folder.path());
+        QCOMPARE(d.staticPicturePath(), logo);
+        QCOMPARE(static_cast<DesignerPicture *>(d.item("Statimage1"))->picture().pixelColor(5, 5), QColor(Qt::red));
+        QCOMPARE(*d.layoutRecord().find("Statimage1")->picturePath, logo);
+        d.menuAction("ClearImage1")->trigger();
+        QCOMPARE(d.staticPicturePath(), QString());
+        QVERIFY(static_cast<DesignerPicture *>(d.item("Statimage1"))->picture().pixelColor(5, 5) != QColor(Qt::red));
+        QCOMPARE(messages.shown().size(), 0);
+    }
+
+    void editTextPutsTheBoxTextIntoAFreeText()
+    {
+        TempProgramFolder folder;
+        Shown s(environment(folder.path()));
+        TCustomlayout &d = s.designer;
+        dropOnCard(s, "StaticText3", QPoint(10, 10));
+        s.mouse.press(d.item("StaticText3"), QPoint(3, 3), Qt::RightButton);
+        s.mouse.release(d.item("StaticText3"), QPoint(3, 3), Qt::RightButton);
+        d.itemMenu()->hide();
+        QString shown;
+        whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<TOKBottomDlg *>(modal);
+            QVERIFY(dialog);
+            shown = dialog->edit1()->toPlainText();
+            dialog->edit1()->setPlainText("ACME, \"West\"\nGate 2");
+            dialog->okButton()->click();
+        });
+        d.menuAction("EditText1")->trigger();
+        QCOMPARE(shown, QString("Static Text"));
+        QCOMPARE(qobject_cast<QLabel *>(d.item("StaticText3"))->text(), QString("ACME, \"West\"\nGate 2"));
+        QCOMPARE(d.layoutRecord().find("StaticText3")->text, QString("ACME, \"West\"\r\nGate 2"));
+        whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<TOKBottomDlg *>(modal);
+            dialog->edit1()->setPlainText("dropped");
+            dialog->cancelButton()->click();
+        });
+        d.editItemText(d.item("StaticText3"));
+        QCOMPARE(d.layoutRecord().find("StaticText3")->text, QString("ACME, \"West\"\r\nGate 2"));
+        // Written and read back with the line break.
+        QVERIFY(d.SaveLayout());
+        QCOMPARE(LoadLayout(LayoutFileName(folder.path(), CardSide::Front)).record.find("StaticText3")->text,
+                 QString("ACME, \"West\"\r\nGate 2"));
+    }
+
+    void backgroundMenuAndItsColourRule()
+    {
+        TempProgramFolder folder;
+        ScriptedDialogs dialogs;
+        ScriptedMessages messages;
+        Shown s(environment(folder.path()));
+        TCustomlayout &d = s.designer;
+        s.mouse.press(d.card(), QPoint(200, 200), Qt::RightButton);
+        s.mouse.release(d.card(), QPoint(200, 200), Qt::RightButton);
+        QTRY_VERIFY(d.backgroundMenu()->isVisible());
+        d.backgroundMenu()->hide();
+        // Without the colour printer mark no plain colours.
+        QVERIFY(!d.colorPrinter());
+        QVERIFY(!d.menuAction("SelectBackgroundColor1")->isEnabled());
+        d.menuAction("UseColorPrinter1")->trigger();
+        QVERIFY(d.colorPrinter());
+        QVERIFY(d.menuAction("SelectBackgroundColor1")->isEnabled());
+
+        const QString blue = writePicture(folder, "colors/blue test.png", QSize(1026, 642), Qt::blue);
+        dialogs.answerText(blue);
+        d.menuAction("SelectBackgroundColor1")->trigger();
+        QCOMPARE(dialogs.requests().last().initial, folder.path() + "colors");
+        QCOMPARE(d.backgroundPath(), blue);
+        QVERIFY(d.backgroundPicture()->isVisible());
+        QCOMPARE(d.backgroundPicture()->geometry(), QRect(0, 0, 513, 321));
+        // Cancelling the picture dialog keeps the background.
+        dialogs.answerCancel();
+        d.menuAction("SelectBackgroundImage1")->trigger();
+        QCOMPARE(dialogs.requests().last().initial, folder.path() + "backgrounds");
+        QCOMPARE(d.backgroundPath(), blue);
+        QCOMPARE(d.layoutRecord().backgroundPath, blue);
+        d.menuAction("ClearBackground1")->trigger();
+        QVERIFY(d.backgroundPicture()->isHidden());
+        QCOMPARE(d.layoutRecord().backgroundPath, QString());
+        QCOMPARE(messages.shown().size(), 0);
+        // The card design dialog reads the mark back.
+        d.setColorPrinter(false);
+        QVERIFY(!d.menuAction("SelectBackgroundColor1")->isEnabled());
+    }
+
+    void openingOfACustomSideComparesWithTheCardFace_data()
+    {
+        QTest::addColumn<int>("layoutType");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("No takes the card face over") << 6 << int(MrNo) << "On the card face";
+        QTest::newRow("Yes keeps the file") << 6 << int(MrYes) << "In the file";
+        QTest::newRow("a quick layout side asks nothing") << 3 << -1 << "In the file";
+    }
+    void openingOfACustomSideComparesWithTheCardFace()
+    {
+        QFETCH(int, layoutType);
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
+        TempProgramFolder folder;
+        const QString path = LayoutFileName(folder.path(), CardSide::Back);
+        writeFile(path, layoutFile({"513", "321", "515", "323", "",
+                                    "StaticText1,STATICTEXT,\"In the file\",C,Arial,20,0,-27,\"B   \",CARD,24,10,465,54"}));
+        const QByteArray before = readFile(path);
+        DesignerEnvironment env = environment(folder.path(), kFields, layoutType);
+        env.cardFace = [](CardSide side) -> std::optional<CardFaceSnapshot> {
+            if (side != CardSide::Back)
+                return std::nullopt;
+            CardFaceSnapshot face;
+            CardFaceText text;
+            text.text = "On the card face";
+            text.alignment = LayoutAlignment::Center;
+            text.font = QFont("Arial");
+            text.font.setPixelSize(27);
+            text.font.setBold(true);
+            text.colour = Qt::black;
+            face.freeTexts[0] = text;
+            return face;
+        };
+        ScriptedMessages messages(answer < 0 ? QList<int>{} : QList<int>{answer});
+        {
+            Shown s(env, CardSide::Back);
+            QCOMPARE(messages.shown().size(), answer < 0 ? 0 : 1);
+            if (answer >= 0)
+                QCOMPARE(messages.shown()[0].text, Literal(66));
+            QCOMPARE(qobject_cast<QLabel *>(s.designer.item("StaticText1"))->text(), shown);
+            // Opening is not an edit.
+            QVERIFY(!s.designer.undoStack()->canUndo());
+        }
+        QCOMPARE(readFile(path), before);  // nothing written without OK
+    }
+
+    void undoAndRedoWalkThroughASession()
+    {
+        TempProgramFolder folder;
+        ScriptedDialogs dialogs;
+        ScriptedMessages messages({MrOk});
+        Shown s(environment(folder.path()));
+        TCustomlayout &d = s.designer;
+        d.setColorPrinter(true);
+        QList<LayoutRecord> states{d.layoutRecord()};
+        const auto step = [&] { states.append(d.layoutRecord()); };
+
+        dropOnCard(s, "First_name", QPoint(380, 40));  // drop
+        step();
+        s.mouse.press(d.selectionHandles(), QPoint(50, 14));  // move
+        s.mouse.move(d.selectionHandles(), QPoint(40, 24));
+        s.mouse.release(d.selectionHandles(), QPoint(30, 34));
+        step();
+        const QPoint corner(d.selectionHandles()->width() - 2, d.selectionHandles()->height() - 2);
+        s.mouse.press(d.selectionHandles(), corner);  // resize
+        s.mouse.move(d.selectionHandles(), corner + QPoint(10, 10));
+        s.mouse.release(d.selectionHandles(), corner + QPoint(20, 10));
+        step();
+        QFont font("Liberation Sans");
+        font.setPointSize(16);
+        dialogs.answerFont(font, Qt::black);
+        d.chooseItemFont(d.item("First_name"));  // style
+        step();
+        d.alignItem(d.item("First_name"), LayoutAlignment::Right);
+        step();
+        dialogs.answerText(writePicture(folder, "backgrounds/grey.png", QSize(600, 400), Qt::gray));
+        d.selectBackground(false);  // background
+        step();
+        d.setOrientation(false);  // the item at 360 goes back to the palette
+        step();
+        dropOnCard(s, "Image1", QPoint(10, 10));
+        step();
+        s.mouse.press(d.selectionHandles(), QPoint(40, 40));  // return to the palette
+        s.mouse.move(d.palette()->viewport(), QPoint(40, 40));
+        s.mouse.release(d.palette()->viewport(), QPoint(40, 40));
+        step();
+        QCOMPARE(messages.shown().size(), 1);  // the orientation question
+        for (int i = 1; i < states.size(); ++i)
+            QVERIFY2(!(states[i] == states[i - 1]), qPrintable(QString("step %1 changed nothing").arg(i)));
+        QCOMPARE(d.undoStack()->count(), states.size() - 1);
+
+        // Ctrl+Z walks back to the start ...
+        for (int i = states.size() - 2; i >= 0; --i) {
+            QTest::keyClick(&d, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(d.layoutRecord() == states[i], qPrintable(QString("undo to %1").arg(i)));
+        }
+        QVERIFY(!d.isOnCard("First_name"));
+        QVERIFY(d.isLandscape());
+        QVERIFY(d.backgroundPicture()->isHidden());
+        // ... and Ctrl+Shift+Z and Ctrl+Y forward to the end.
+        for (int i = 1; i < states.size(); ++i) {
+            if (i % 2)
+                QTest::keyClick(&d, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            else
+                QTest::keyClick(&d, Qt::Key_Y, Qt::ControlModifier);
+            QVERIFY2(d.layoutRecord() == states[i], qPrintable(QString("redo to %1").arg(i)));
+        }
+        QVERIFY(!d.isLandscape());
+        QVERIFY(d.backgroundPicture()->isVisible());
+        QCOMPARE(messages.shown().size(), 1);  // undo and redo ask nothing
+        // Cancel still writes nothing.
+        QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
+        QVERIFY(!QFile::exists(LayoutFileName(folder.path(), CardSide::Front)));
     }
 
     void everyTextHasItsKeyInEveryLanguage_data()

@@ -63,6 +63,7 @@ DesignerEnvironment DesignerEnvironmentFor(TForm1 &form)
     env.cardFace = [window](CardSide side) -> std::optional<CardFaceSnapshot> {
         return CardFaceOf(*window, int(side));
     };
+    env.editTextDialog = [window] { return window->editTextDialog(); };
     return env;
 }
 

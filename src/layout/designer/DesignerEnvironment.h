@@ -15,6 +15,8 @@
 #include <functional>
 #include <optional>
 
+class TOKBottomDlg;
+
 namespace vellora {
 
 // One text of the card face as the operator left it.
@@ -43,6 +45,9 @@ struct DesignerEnvironment {
     std::function<int(CardSide)> layoutType;
     // The card face of a side; nullopt when there is none to compare with.
     std::function<std::optional<CardFaceSnapshot>(CardSide)> cardFace;
+    // The program's one Edit Text dialog; without it the designer makes
+    // its own.
+    std::function<TOKBottomDlg *()> editTextDialog;
 };
 
 void SetDesignerEnvironment(const DesignerEnvironment &environment);

@@ -4,6 +4,7 @@
 #include "layout/designer/DesignerWidgets.h"
 #include "layout/file/LayoutFont.h"
 #include "lang/CommonDialogs.h"
+#include "lang/EditTextDialog.h"
 #include "lang/LanguageTable.h"
 #include "lang/MessageDialog.h"
 #include "lang/RadioGroup.h"
@@ -28,7 +29,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QUndoStack>
+#include <QWindow>
 #include <cmath>
+#include <memory>
 
 using namespace vellora;
 
@@ -78,6 +81,16 @@ LayoutItem PaletteText(const QString &name, const QString &text, int ppi)
     item.fontSize = int(std::lround(15.0 * 72.0 / ppi));
     item.fontColor = kLayoutDefaultColor;
     return item;
+}
+
+Qt::Alignment ToQtAlignment(LayoutAlignment a)
+{
+    switch (a) {
+    case LayoutAlignment::Right: return Qt::AlignRight;
+    case LayoutAlignment::Center: return Qt::AlignHCenter;
+    case LayoutAlignment::Left: break;
+    }
+    return Qt::AlignLeft;
 }
 
 // A font's size in pixels, whether it was given in points or pixels.
@@ -862,8 +875,29 @@ void TCustomlayout::editItemText(QWidget *w)
     Slot *slot = slotOf(w);
     if (!slot || !slot->text || !slot->name.toUpper().startsWith(QLatin1String("STAT")))
         return;
-    // The Edit Text dialog is shared with the card face; see the note in
-    // the designer's menu set-up.
+    TOKBottomDlg *dialog = m_env.editTextDialog ? m_env.editTextDialog() : nullptr;
+    std::unique_ptr<TOKBottomDlg> own;
+    if (!dialog) {
+        own = std::make_unique<TOKBottomDlg>(this);
+        TranslateComponent(own.get());
+        dialog = own.get();
+    }
+    // Shown above the designer, whoever owns the dialog.
+    dialog->winId();
+    if (QWindow *window = dialog->windowHandle())
+        window->setTransientParent(windowHandle());
+    LayoutItem data = slot->text->data();
+    dialog->setItem(data.text, LayoutItemFont(data), ToQtAlignment(data.alignment.value_or(LayoutAlignment::Left)));
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+    QString text = dialog->text();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\n', QLatin1String("\r\n"));
+    if (text == data.text)
+        return;
+    const State before = state();
+    data.text = text;
+    slot->text->setData(data);
+    recordEdit(tr("Text of %1").arg(slot->name), before);
 }
 
 void TCustomlayout::loadStaticPicture()
