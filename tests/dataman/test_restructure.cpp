@@ -334,6 +334,18 @@ private slots:
         QCOMPARE(answers.shown().first().text, Literal(29));
         QCOMPARE(form.ListBox1->count(), 0);
         other.close();
+        // Another program holding the file (a lock on it, as the engine
+        // takes one): refused the same way.
+        QProcess holder;
+        holder.start(QStringLiteral("flock"), {QStringLiteral("-x"), QStringLiteral("--no-fork"), CardFile(folder), QStringLiteral("sleep"),
+                                               QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        QTest::qWait(300);
+        QVERIFY(!form.FormShow());
+        QCOMPARE(answers.shown().size(), 2);
+        QCOMPARE(answers.shown().last().text, Literal(29));
+        holder.kill();
+        holder.waitForFinished();
         // The dialog holds the table: nobody else opens it meanwhile.
         QVERIFY(form.FormShow());
         QVERIFY_THROWS_EXCEPTION(EngineError, other.open());
