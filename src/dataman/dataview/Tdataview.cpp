@@ -18,6 +18,9 @@
 #include <QLocale>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -471,6 +474,9 @@ void Tdataview::PrintTable()
         return;
     TablePrintDialog dialog(this);
     TranslateComponent(&dialog);
+    // The page boxes are named by their captions in the current language.
+    dialog.SpinEdit1->setAccessibleName(dialog.RadioButton2->text());
+    dialog.SpinEdit2->setAccessibleName(dialog.Label2->text());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const TablePrintChoice choice = dialog.choice();
