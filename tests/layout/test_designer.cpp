@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QUndoStack>
 #include <QApplication>
+#include <QDialog>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -845,6 +846,59 @@ private slots:
         // Cancel still writes nothing.
         QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
         QVERIFY(!QFile::exists(LayoutFileName(folder.path(), CardSide::Front)));
+    }
+
+    void badInputLeavesTheFileAlone()
+    {
+        TempProgramFolder folder;
+        ScriptedMessages messages;
+        // 10,000 lines: most name nothing the table has, one static picture
+        // on the card whose file is no picture.
+        writeFile(folder.file("broken.png"), "not a picture");
+        QStringList lines{"513", "321", "515", "323", folder.file("missing.png")};
+        for (int i = 0; i < 10000; ++i)
+            lines << (i % 100 == 0 ? QString("Title,STATICTEXT,T%1,L,Arial,12,0,-16,\"    \",CARD,%2,10,130,25").arg(i).arg(i % 300)
+                                   : QString("Old_%1,STATICTEXT,x,L,Arial,12,0,-16,\"    \",CARD,1,2,3,4").arg(i));
+        lines << QString("Statimage1,IMAGE,CARD,300,200,100,49,%1").arg(folder.file("broken.png"));
+        const QString path = LayoutFileName(folder.path(), CardSide::Front);
+        writeFile(path, layoutFile(lines));
+        const QByteArray before = readFile(path);
+        {
+            Shown s(environment(folder.path()));
+            TCustomlayout &d = s.designer;
+            QCOMPARE(qobject_cast<QLabel *>(d.item("Title"))->text(), QString("T9900"));
+            QVERIFY(d.isOnCard("Statimage1"));
+            QVERIFY(static_cast<DesignerPicture *>(d.item("Statimage1"))->picture().size() == StockStaticPicture().size());
+            // The background and the static picture: one error box each.
+            QCOMPARE(messages.shown().size(), 2);
+            QCOMPARE(messages.shown()[0].text, Literal(1));
+            QCOMPARE(messages.shown()[1].text, Literal(1));
+            QVERIFY(d.backgroundPicture()->isHidden());
+            QCOMPARE(d.layoutRecord().items.size(), 14);
+            QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
+        }
+        QCOMPARE(readFile(path), before);
+    }
+
+    void backgroundGroupTakesTheCardDesignDialogsTexts()
+    {
+        TempProgramFolder folder;
+        QDialog cardDesign;
+        auto *group = new QGroupBox("Hintergrund", &cardDesign);
+        group->setObjectName("GroupBoxBack");
+        auto *text = new QLabel("Erklaerung", group);
+        text->setWordWrap(true);
+        const char *captions[] = {"Farbe", "Muster", "Leeren"};
+        for (const char *caption : captions) {
+            auto *b = new QPushButton(caption, group);
+            b->setToolTip(QString("Hinweis ") + caption);
+        }
+        TCustomlayout d(environment(folder.path()), CardSide::Front, &cardDesign);
+        QCOMPARE(d.backgroundGroup()->title(), QString("Hintergrund"));
+        QCOMPARE(d.backgroundGroup()->findChild<QLabel *>("Label3")->text(), QString("Erklaerung"));
+        QCOMPARE(d.backgroundGroup()->findChild<QPushButton *>("BitBtn3")->text(), QString("Farbe"));
+        QCOMPARE(d.backgroundGroup()->findChild<QPushButton *>("BitBtn4")->toolTip(), QString("Hinweis Muster"));
+        QCOMPARE(d.backgroundGroup()->findChild<QPushButton *>("BitBtn5")->text(), QString("Leeren"));
     }
 
     void everyTextHasItsKeyInEveryLanguage_data()

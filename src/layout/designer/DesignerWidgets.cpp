@@ -36,7 +36,6 @@ SelectionHandles::SelectionHandles(TCustomlayout *designer, QWidget *parent) : Q
     setProperty("translate", false);
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(true);
-    setAccessibleName(QStringLiteral("Selection"));
 }
 
 void SelectionHandles::frameItem(const QRect &itemBounds) { setGeometry(SelectionFrame(itemBounds)); }

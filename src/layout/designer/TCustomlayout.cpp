@@ -623,6 +623,7 @@ void TCustomlayout::updateSelection()
         return;
     }
     m_handles->frameItem(m_selected->geometry());
+    m_handles->setAccessibleName(m_selected->accessibleName());
     m_handles->show();
     m_handles->raise();
     m_handles->setFocus(Qt::OtherFocusReason);
