@@ -1,11 +1,15 @@
-// Laying out the card sides: the quick layouts, the custom layout files,
-// the arrangement of the two card panels and the keyboard order.
+// Laying out the card sides: the quick layouts and their backgrounds, the
+// custom layout files (and the take-over of card-face edits into them at
+// exit), the arrangement of the two card panels and the keyboard order.
 #include "app/mainwindow/CardFaceStyle.h"
+#include "app/mainwindow/DesignerHost.h"
+#include "app/mainwindow/PhotoMenu.h"
 #include "app/mainwindow/TForm1.h"
 
 #include "app/shell/ErrorReport.h"
 #include "engine/Table.h"
 #include "lang/GlyphButton.h"
+#include "layout/designer/CardFaceTakeOver.h"
 #include "layout/file/LayoutFile.h"
 #include "layout/file/LayoutFont.h"
 #include "layout/quick/QuickLayouts.h"
@@ -42,6 +46,22 @@ bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path)
 const char *const kButtonsUnderSecondPhoto[] = {"BitBtn4", "BitBtn1", "BitBtn5", "BitBtn6", "BitBtn7", "ExitButton"};
 
 }  // namespace
+
+void TForm1::showBackground(int s)
+{
+    const SettingsRecord &record = m_settings.side(s);
+    if (record.effectiveLayoutType() == 6)
+        side(s).BackImage1->hide();
+    else
+        ShowBackground(s, record.BackgroundPath);
+}
+
+void TForm1::TakeOverCustomLayoutEdits(int s)
+{
+    // Free texts, fonts and alignment edited on the card face of a custom
+    // layout reach its file only here, when the operator agrees.
+    TakeOverCardFaceEdits(DesignerEnvironmentFor(*this), sideOf(s), CardFaceOf(*this, s));
+}
 
 void TForm1::ShowBackground(int s, const QString &path)
 {
@@ -244,9 +264,9 @@ void TForm1::applySecondPhotoButtonRule(int layoutType)
     }
     capture2->setVisible(show);
     if (layoutType == 2 && !show)
-        m_loadImageItem->setVisible(false);
+        m_photoMenu->setLoadImageVisible(false);
     if (layoutType == 3 && show)
-        m_loadImageItem->setVisible(true);
+        m_photoMenu->setLoadImageVisible(true);
 }
 
 void TForm1::ArrangeCardPanels()
@@ -314,7 +334,7 @@ void TForm1::ApplyAllLayouts()
     if (m_settings.front.DoubleSided != 1)
         m_cardCaption->setGeometry(m_front.panel->x(), m_cardCaption->y(), m_front.panel->width(), 40);
     fitCardCanvas();
-    LayoutMagPanel();
+    m_magStripe->layout(m_settings.front);
 
     // Every data-aware item and photo shows the current card again: one card
     // on and back, returning to the card that was current when the move

@@ -1,5 +1,6 @@
 // The main window's menu and button commands.
 #include "app/mainwindow/MainMenu.h"
+#include "app/mainwindow/PhotoMenu.h"
 #include "app/mainwindow/TForm1.h"
 
 #include "app/shell/ErrorReport.h"
@@ -100,8 +101,7 @@ void TForm1::setCaptureWindow(CaptureWindow show)
     const bool on = bool(m_captureWindow);
     for (const char *name : {"BitBtn3", "getimgbtn", "CaptureImage1"})
         enableCommand(name, on);
-    m_captureImageItem->setEnabled(on);
-    m_loadImageItem->setEnabled(on);
+    m_photoMenu->setCaptureEnabled(on);
 }
 
 void TForm1::setCardDesignWindow(std::function<void()> showModal)

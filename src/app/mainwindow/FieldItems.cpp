@@ -194,9 +194,9 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (m_panel1 && watched == m_panel1->viewport()) {
         // The visible card area changed size: the stripe panel keeps to its
         // corner and the cards' canvas fills the area.
-        if (type == QEvent::Resize && m_magpanel) {
+        if (type == QEvent::Resize && m_magStripe) {
             fitCardCanvas();
-            PositionMagPanel();
+            m_magStripe->position();
         }
         return false;
     }
@@ -229,7 +229,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             if (name == QLatin1String("image1") || name == QLatin1String("image1_b") ||
                 name == QLatin1String("secphot") || name == QLatin1String("secphot_b")) {
                 preparePhotoMenu(photo);
-                m_popupMenu1->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+                photoMenu()->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
                 return true;
             }
         }
@@ -240,7 +240,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         label && label->objectName().startsWith(QLatin1String("statlabel"))) {
         if (type == QEvent::MouseButtonPress && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
             prepareTextMenu(label);
-            m_popupMenu2->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            textMenu()->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
             return true;
         }
         if (type == QEvent::MouseButtonDblClick && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
@@ -258,7 +258,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
             prepareTextMenu(item);
-            m_popupMenu2->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+            textMenu()->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
             return true;
         }
         break;

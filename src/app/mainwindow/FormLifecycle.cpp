@@ -106,15 +106,6 @@ void TForm1::FormCreate(const QString &appFolder)
     ApplySettingsToCardFace();                                   // 11
 }
 
-void TForm1::showBackground(int s)
-{
-    const SettingsRecord &record = m_settings.side(s);
-    if (record.effectiveLayoutType() == 6)
-        side(s).BackImage1->hide();
-    else
-        ShowBackground(s, record.BackgroundPath);
-}
-
 void TForm1::FormShow()
 {
     RelayoutFieldItems();

@@ -1,9 +1,11 @@
 #include "app/mainwindow/TForm1.h"
 
-#include "lang/EditTextDialog.h"
 #include "app/mainwindow/MainMenu.h"
+#include "app/mainwindow/PhotoMenu.h"
+#include "app/mainwindow/TextMenu.h"
 #include "app/shell/WindowSizing.h"
 #include "engine/Table.h"
+#include "lang/EditTextDialog.h"
 #include "lang/GlyphButton.h"
 #include "lang/Translation.h"
 #include "print/CardSideModel.h"
@@ -11,9 +13,7 @@
 #include "store/CardStore.h"
 #include "store/DataSource.h"
 #include "store/PhotoItem.h"
-#include "store/TrackKeyFilter.h"
 
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,7 +99,11 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildTitleBar();
     buildCardArea();
     buildButtonColumn();
-    buildPopupMenus();
+    m_photoMenu = std::make_unique<PhotoMenu>(PhotoMenu::Parts{
+        this, &m_remembered, &m_front, &m_back, &m_settings, [this] { return m_store; }, m_template,
+        [this](PhotoItem *item, const QString &suffix, int page) { OpenCapture(item, suffix, page); }});
+    m_textMenu = std::make_unique<TextMenu>(
+        TextMenu::Parts{this, &m_remembered, nullptr, [this] { RelayoutFieldItems(); }});
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
@@ -114,6 +118,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     templ->hide();
 
     m_editText = new TOKBottomDlg(this);
+    m_textMenu->setEditTextDialog(m_editText);
 
     m_dataModule = new TDataModule1(this);
     m_dataModule->attachTo(menuBar());
@@ -270,7 +275,7 @@ void TForm1::buildCardArea()
     m_cardCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_cardCaption->setGeometry(kFrontTopLeft.x(), kFrontTopLeft.y() + kLandscape.height() + 4, kLandscape.width(), 40);
 
-    buildMagneticStripePanel();
+    m_magStripe = std::make_unique<MagStripePanel>(m_panel1->viewport(), m_dataSource);
     fitCardCanvas();
 }
 
@@ -339,42 +344,6 @@ void TForm1::buildCardSide(CardSideItems &side, const QString &suffix)
     side.BackImage1->lower();
 }
 
-void TForm1::buildMagneticStripePanel()
-{
-    // The panel floats in the card area's bottom right corner, whatever part
-    // of the cards is scrolled into view.
-    m_magpanel = new QFrame(m_panel1->viewport());
-    m_magpanel->setObjectName(QStringLiteral("magpanel"));
-    m_magpanel->setFrameShape(QFrame::StyledPanel);
-    m_magpanel->setAutoFillBackground(true);
-    m_magGroup = new QGroupBox(QStringLiteral("Magnetic Stripe"), m_magpanel);
-    m_magGroup->setObjectName(QStringLiteral("GroupBox1"));
-    m_magGroup->move(3, 3);
-    const char *labels[3] = {"Track 1 (Alpha)", "Track 2 (Numeric)", "Track 3 (Numeric)"};
-    for (int t = 0; t < 3; ++t) {
-        MagTrackControls &c = m_tracks[std::size_t(t)];
-        c.label = namedLabel(QStringLiteral("maglabel%1").arg(t + 1), QLatin1String(labels[t]), m_magGroup);
-        c.label->hide();
-        c.staticBox = new QLineEdit(m_magGroup);
-        c.staticBox->setObjectName(QStringLiteral("magedit%1").arg(t + 1));
-        c.staticBox->setEnabled(false);
-        c.staticBox->setFixedSize(227, 21);
-        QPalette grey = c.staticBox->palette();
-        grey.setColor(QPalette::Base, QColor(209, 209, 209));
-        grey.setColor(QPalette::Disabled, QPalette::Base, QColor(209, 209, 209));
-        grey.setColor(QPalette::Disabled, QPalette::Text, QColor(40, 40, 40));
-        c.staticBox->setPalette(grey);
-        c.staticBox->hide();
-        c.dataBox = new vellora::DBEdit(m_magGroup);
-        c.dataBox->setObjectName(QStringLiteral("dbmagstripe%1").arg(t + 1));
-        c.dataBox->setFixedSize(227, 21);
-        c.dataBox->setDataSource(m_dataSource);
-        vellora::TrackKeyEventFilter::install(c.dataBox, t + 1);
-        c.dataBox->hide();
-    }
-    m_magpanel->hide();
-}
-
 void TForm1::buildButtonColumn()
 {
     m_panel5 = new QFrame(centralWidget());
@@ -430,7 +399,7 @@ void TForm1::resizeEvent(QResizeEvent *event)
                           area.height() - kTitleBarHeight);
     m_panel1->setGeometry(0, kTitleBarHeight, area.width() - kButtonColumnWidth, area.height() - kTitleBarHeight);
     fitCardCanvas();
-    PositionMagPanel();
+    m_magStripe->position();
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event)

@@ -2,6 +2,7 @@
 // The main window: the card face on which the operator browses and edits
 // the collection, the title bar with the navigator, the button column and
 // the main menu.
+#include "app/mainwindow/MagStripePanel.h"
 #include "app/startup/AboutForm.h"
 #include "lang/LanguageSelection.h"
 #include "store/Settings.h"
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QFrame;
 class QGroupBox;
@@ -22,6 +24,8 @@ class QScrollArea;
 class QToolButton;
 class TDataModule1;
 class TOKBottomDlg;
+class PhotoMenu;
+class TextMenu;
 
 namespace vellora {
 class CardStore;
@@ -51,13 +55,6 @@ struct CardSideItems {
     // The panel's item of that name, letter case ignored; the last one in
     // child order when several match. nullptr when none does.
     QWidget *item(const QString &name) const;
-};
-
-// The magnetic stripe panel's controls of one track.
-struct MagTrackControls {
-    QLabel *label = nullptr;          // maglabel1..3
-    QLineEdit *staticBox = nullptr;   // magedit1..3
-    vellora::DBEdit *dataBox = nullptr;  // dbmagstripe1..3
 };
 
 class TForm1 : public QMainWindow {
@@ -117,8 +114,6 @@ public:
     // A quick layout's background: the picture at half size, hidden for an
     // empty path; a path naming no file is cleared from the settings.
     void ShowBackground(int side, const QString &path);
-    void LayoutMagPanel();
-    void PositionMagPanel();
 
     // ---- commands ----
     void PreviewCard();
@@ -127,11 +122,8 @@ public:
     // page 0: "Capture Image", 1: "Load Image".
     void OpenCapture(vellora::PhotoItem *item, const QString &suffix, int page);
     void EditDatabase();
-    // The photo menu's commands on a photo item.
-    void CopyPhoto(vellora::PhotoItem *item);
-    void CutPhoto(vellora::PhotoItem *item);
-    void PastePhoto(vellora::PhotoItem *item);
-    // The text menu's commands on a free text or field item.
+    // The text menu's commands on a free text or field item (a double
+    // click opens the font dialog or the Edit Text dialog as well).
     void ChooseItemFont(QWidget *item, bool relayout);
     void AlignItem(QWidget *item, Qt::Alignment horizontal);
     void EditItemText(QLabel *item);
@@ -185,11 +177,11 @@ public:
     void setLanguageDialog(TForm2 *dialog) { m_languageDialog = dialog; }
     QScrollArea *cardArea() const { return m_panel1; }
     QImage placeholderPicture() const { return m_template; }
-    QMenu *photoMenu() const { return m_popupMenu1; }  // PopupMenu1
-    QMenu *textMenu() const { return m_popupMenu2; }   // PopupMenu2
+    QMenu *photoMenu() const;  // PopupMenu1
+    QMenu *textMenu() const;   // PopupMenu2
     TOKBottomDlg *editTextDialog() const { return m_editText; }
-    QFrame *magPanel() const { return m_magpanel; }
-    const MagTrackControls &magTrack(int track) const { return m_tracks[std::size_t(track - 1)]; }
+    QFrame *magPanel() const { return m_magStripe->panel(); }
+    const MagTrackControls &magTrack(int track) const { return m_magStripe->track(track); }
     QLabel *cardCaption() const { return m_cardCaption; }
     vellora::GlyphButton *button(const QString &name) const;
     // The item the pop-up menus work on (the last one right-clicked).
@@ -212,9 +204,7 @@ private:
     void buildTitleBar();
     void buildCardArea();
     void buildCardSide(CardSideItems &side, const QString &suffix);
-    void buildMagneticStripePanel();
     void buildButtonColumn();
-    void buildPopupMenus();
     void connectMenu();
     // A command of the card store on the open card table.
     std::function<void()> storeCommand(std::function<void(vellora::CardStore &)> command);
@@ -230,7 +220,6 @@ private:
     // False when the file is missing or unreadable: nothing was applied.
     bool applyCustomLayout(int side);
     void applySecondPhotoButtonRule(int layoutType);
-    void syncPhotoTwin(vellora::PhotoItem *item);
     void runWithPlaceholdersHidden(const std::function<void()> &command);
     void enableCommand(const char *name, bool enabled);
     // At exit, for a side with a custom layout: the take-over of card-face
@@ -261,21 +250,15 @@ private:
     CardSideItems m_front;
     CardSideItems m_back;
     QLabel *m_cardCaption = nullptr;
-    QFrame *m_magpanel = nullptr;
-    QGroupBox *m_magGroup = nullptr;
-    std::array<MagTrackControls, 3> m_tracks{};
+    std::unique_ptr<MagStripePanel> m_magStripe;
     // button column
     QFrame *m_panel5 = nullptr;
     QList<vellora::GlyphButton *> m_buttons;
     bool m_secondPhotoButtonShown = true;
     // pop-up menus and the Edit Text dialog
-    QMenu *m_popupMenu1 = nullptr;
-    QMenu *m_popupMenu2 = nullptr;
-    QAction *m_loadImageItem = nullptr;
-    QAction *m_captureImageItem = nullptr;
-    QAction *m_pasteItem = nullptr;
-    QAction *m_editTextItem = nullptr;
     QPointer<QWidget> m_remembered;
+    std::unique_ptr<PhotoMenu> m_photoMenu;
+    std::unique_ptr<TextMenu> m_textMenu;
     TOKBottomDlg *m_editText = nullptr;
 
     QImage m_template;
