@@ -2,6 +2,8 @@
 // What one card side looks like, as the renderer needs it: the card panel's
 // items in stacking order (first drawn first), in card panel pixels. The
 // main window fills it from its card panel; nothing here knows a widget.
+#include "layout/file/CardSide.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -12,7 +14,9 @@
 
 namespace vellora {
 
-enum class CardSideId { Front, Back };
+// The renderer's sides are the layout files' sides; CardSideId is the older
+// name of the same type.
+using CardSideId = CardSide;
 
 enum class CardItemKind {
     Background,     // BackImage1 / BackImage1_b

@@ -51,7 +51,6 @@ CardTextAlign cardAlignment(Qt::Alignment alignment)
     return CardTextAlign::Left;
 }
 
-CardSide layoutSide(CardSideId side) { return side == CardSideId::Front ? CardSide::Front : CardSide::Back; }
 int sideIndex(CardSideId side) { return side == CardSideId::Front ? 0 : 1; }
 
 }  // namespace
@@ -147,7 +146,7 @@ PreviewSource PreviewSourceFor(TForm1 &main)
         return panel ? panel->geometry() : QRect();
     };
     s.background = [window](CardSideId side) {
-        return ReadLayoutBackground(window->appFolder(), layoutSide(side), window->settings().side(sideIndex(side)));
+        return ReadLayoutBackground(window->appFolder(), side, window->settings().side(sideIndex(side)));
     };
     s.options = [window] { return PrintOptionsOf(*window); };
     s.cardField = [window](const QString &name) -> std::optional<QString> {
