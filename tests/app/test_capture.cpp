@@ -16,6 +16,7 @@
 #include "support/TestDevices.h"
 #include "test_printing_support.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMimeData>
@@ -529,6 +530,33 @@ private slots:
         QApplication::sendEvent(item, &drop);
         QVERIFY(QTest::qWaitFor([&] { return seen && !capture->isVisible(); }, 5000));
         QCOMPARE(LoadJpeg(photoFile(folder, "1.jpg")).size(), QSize(400, 300));
+
+        // The same file copied in the file manager and pasted on the second
+        // photo: Paste is enabled and opens the Load page with it.
+        auto *copied = new QMimeData;
+        copied->setUrls({QUrl::fromLocalFile(file)});
+        QGuiApplication::clipboard()->setMimeData(copied);
+        main.preparePhotoMenu(main.side(0).secphot);
+        QAction *paste = menuItem(main, "Paste1");
+        QVERIFY(paste->isEnabled());
+        seen = false;
+        Drive(
+            [&](QWidget *) {
+                QCOMPARE(capture->pageControl()->currentIndex(), int(TImageCapture::LoadPage));
+                QCOMPARE(capture->workPicture().size(), QSize(400, 300));
+                QCOMPARE(capture->target(), main.side(0).secphot);
+                click(child(capture, "imgokbtn"));
+            },
+            &seen);
+        paste->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return seen && !capture->isVisible(); }, 5000));
+        QCOMPARE(LoadJpeg(photoFile(folder, "1-2.jpg")).size(), QSize(400, 300));
+        // A file that is not a picture leaves Paste disabled.
+        auto *notPicture = new QMimeData;
+        notPicture->setUrls({QUrl::fromLocalFile(folder.path() + "config.cfg")});
+        QGuiApplication::clipboard()->setMimeData(notPicture);
+        main.preparePhotoMenu(main.side(0).secphot);
+        QVERIFY(!paste->isEnabled());
 
         // Not a picture: not accepted.
         QMimeData text;

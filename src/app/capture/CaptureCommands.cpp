@@ -108,6 +108,14 @@ CaptureWindows InstallCaptureCommands(TForm1 &main)
             capture->OpenCapture(target, suffix, page);
     });
 
+    QPointer<TForm1> window(&main);
+    main.setPictureFilePaste([capture, window](PhotoItem *target, const QString &suffix, const QString &file) {
+        if (!capture || !window)
+            return;
+        window->CommitCard();
+        capture->OpenWithPictureFile(target, suffix, file);
+    });
+
     auto *filter = new PhotoDropFilter(main, windows.capture);
     for (int s = 0; s < 2; ++s)
         for (PhotoItem *item : {main.side(s).Image1, main.side(s).secphot})

@@ -104,6 +104,8 @@ void TForm1::setCaptureWindow(CaptureWindow show)
     m_photoMenu->setCaptureEnabled(on);
 }
 
+void TForm1::setPictureFilePaste(PictureFilePaste open) { m_photoMenu->setPictureFilePaste(std::move(open)); }
+
 void TForm1::setCardDesignWindow(std::function<void()> showModal)
 {
     m_cardDesignWindow = std::move(showModal);

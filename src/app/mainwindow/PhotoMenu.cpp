@@ -1,5 +1,7 @@
 #include "app/mainwindow/PhotoMenu.h"
 
+#include "app/capture/CaptureCommands.h"
+
 #include "app/mainwindow/TForm1.h"
 #include "app/shell/ErrorReport.h"
 #include "store/CardStore.h"
@@ -73,7 +75,7 @@ PhotoItem *PhotoMenu::target() const { return qobject_cast<PhotoItem *>(m_parts.
 void PhotoMenu::prepare(PhotoItem *item)
 {
     *m_parts.target = item;
-    m_paste->setEnabled(clipboardHasBitmap());
+    m_paste->setEnabled(clipboardHasBitmap() || !clipboardPictureFile().isEmpty());
 }
 
 void PhotoMenu::setCaptureEnabled(bool enabled)
@@ -115,10 +117,19 @@ void PhotoMenu::cut(PhotoItem *item)
     }
 }
 
+QString PhotoMenu::clipboardPictureFile() const
+{
+    return m_filePaste ? vellora::PictureFileOf(QGuiApplication::clipboard()->mimeData()) : QString();
+}
+
 void PhotoMenu::paste(PhotoItem *item)
 {
-    if (!clipboardHasBitmap())
+    if (!clipboardHasBitmap()) {
+        const QString file = clipboardPictureFile();
+        if (!file.isEmpty())
+            m_filePaste(item, PhotoSuffixForItem(item->objectName()), file);
         return;
+    }
     const QImage picture = QGuiApplication::clipboard()->image();
     if (picture.isNull())
         return;

@@ -38,20 +38,27 @@ public:
 
     QMenu *menu() const { return m_menu; }
     // The item becomes the menu's target; Paste is enabled when the
-    // clipboard holds a picture.
+    // clipboard holds a picture or, with a file paste, a picture file.
     void prepare(vellora::PhotoItem *item);
     // Capture Image and Load Image follow whether capture is there at all.
     void setCaptureEnabled(bool enabled);
     void setLoadImageVisible(bool visible);
+    // Where Paste hands a picture file the clipboard holds; without it only
+    // bitmaps are pasted.
+    using FilePaste = std::function<void(vellora::PhotoItem *item, const QString &suffix, const QString &file)>;
+    void setPictureFilePaste(FilePaste open) { m_filePaste = std::move(open); }
 
     void copy(vellora::PhotoItem *item);
     // Cut reports nothing: what could not be done is simply not done.
     void cut(vellora::PhotoItem *item);
-    // Throws PhotoError for a clipboard picture too large for a card.
+    // Throws PhotoError for a clipboard picture too large for a card. A
+    // picture file goes to the file paste (the capture window).
     void paste(vellora::PhotoItem *item);
 
 private:
     vellora::PhotoItem *target() const;
+    // The picture file the clipboard holds when there is a file paste.
+    QString clipboardPictureFile() const;
     // Both sides show the same photo file: the other side's item follows.
     void syncTwin(vellora::PhotoItem *item);
 
@@ -60,4 +67,5 @@ private:
     QAction *m_captureImage = nullptr;
     QAction *m_loadImage = nullptr;
     QAction *m_paste = nullptr;
+    FilePaste m_filePaste;
 };

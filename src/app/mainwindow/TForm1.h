@@ -140,6 +140,11 @@ public:
     // photo through CardStore::storePhoto.
     using CaptureWindow = std::function<void(vellora::PhotoItem *target, const QString &suffix, int page)>;
     void setCaptureWindow(CaptureWindow show);
+    // A picture file on the clipboard (copied in the file manager): the
+    // photo menu's Paste hands it over with the target item and its suffix,
+    // as a file dropped on the item is.
+    using PictureFilePaste = std::function<void(vellora::PhotoItem *target, const QString &suffix, const QString &file)>;
+    void setPictureFilePaste(PictureFilePaste open);
     // Card design dialog, shown modally.
     void setCardDesignWindow(std::function<void()> showModal);
     // Batch print window, shown modally.
