@@ -1,5 +1,7 @@
 #include "devices/scanner/Scanner.h"
 
+#include <csignal>
+
 #include <sane/sane.h>
 #include <sane/saneopts.h>
 
@@ -48,6 +50,11 @@ bool EnsureInit()
 {
     State &s = state();
     if (!s.initialised) {
+        // Backends hand the picture over through a pipe from a reader thread
+        // or process; when a read fails or is cancelled, the reader's next
+        // write meets a closed pipe. That must be an error the reader sees
+        // (EPIPE), not SIGPIPE, which would end the whole program.
+        std::signal(SIGPIPE, SIG_IGN);
         SANE_Int version = 0;
         s.initialised = sane_init(&version, nullptr) == SANE_STATUS_GOOD;
     }
