@@ -11,6 +11,23 @@
 namespace vellora {
 
 namespace {
+std::function<void()> &BeepHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+void TrackBeep()
+{
+    if (BeepHandler())
+        BeepHandler()();
+    else
+        QApplication::beep();
+}
+}  // namespace
+
+void SetTrackBeepHandler(std::function<void()> handler) { BeepHandler() = std::move(handler); }
+
+namespace {
 
 const QString &AlphaSet()
 {
@@ -91,7 +108,7 @@ bool TrackKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
             const QString pasted = QApplication::clipboard()->text();
             const QString kept = FilterTrackText(m_track, pasted);
             if (kept.size() != pasted.size())
-                QApplication::beep();
+                TrackBeep();
             edit->insertPlainText(kept);
             return true;
         }
@@ -111,7 +128,7 @@ bool TrackKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
         const bool typesIntoBox = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
                                   key->key() == Qt::Key_Tab;
         if (multiLine && typesIntoBox && !(key->modifiers() & Qt::ControlModifier)) {
-            QApplication::beep();
+            TrackBeep();
             return true;
         }
         return false;
@@ -121,7 +138,7 @@ bool TrackKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
     for (QChar c : text) {
         const QChar kept = TrackKeyFilter(m_track, c);
         if (kept.isNull()) {
-            QApplication::beep();
+            TrackBeep();
             continue;
         }
         accepted += kept;

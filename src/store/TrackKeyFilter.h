@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QValidator>
+#include <functional>
 
 namespace vellora {
 
@@ -15,6 +16,10 @@ namespace vellora {
 // sign is U+00A3); tracks 2 and 3 take ":;<=>|?0123456789". Any other track
 // number accepts nothing but backspace.
 QChar TrackKeyFilter(int track, QChar typed);
+
+// The bell a refused character sounds (QApplication::beep); a test may
+// listen instead. An empty handler restores the bell.
+void SetTrackBeepHandler(std::function<void()> handler);
 
 // True when every character of `text`, upper-cased as above, is allowed.
 bool TrackTextAllowed(int track, const QString &text);

@@ -2,6 +2,7 @@
 
 #include "app/capture/CaptureCommands.h"
 #include "app/database/DatabaseCommands.h"
+#include "app/design/CardDesignCommands.h"
 #include "app/mainwindow/DesignerHost.h"
 #include "app/mainwindow/TForm1.h"
 #include "app/printing/PrintCommands.h"
@@ -45,6 +46,7 @@ void ProgramWindows::createOtherWindows()
     about = new TAboutForm();
     main->setAboutForm(about);
     main->setLanguageDialog(form2);
+    cardLayout = InstallCardDesignCommands(*main);
     InstallProjectCommands(*main);
     InstallPrintCommands(*main, new TPrintPreview(), new Tbatchprint(), new TPbatch());
     dataview = InstallDatabaseCommands(*main);

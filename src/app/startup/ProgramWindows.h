@@ -11,6 +11,7 @@ class TAboutForm;
 class TImageCapture;
 class Tcapsetup;
 class Tdataview;
+class TCardLayout;
 
 namespace vellora {
 
@@ -36,6 +37,7 @@ public:
     QPointer<TImageCapture> capture;
     QPointer<Tcapsetup> capsetup;
     QPointer<Tdataview> dataview;
+    QPointer<TCardLayout> cardLayout;
 
 private:
     QString m_appFolder;
