@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -154,11 +155,15 @@ void TCardLayout::buildLayoutPages()
                  "bitmap image. Choose from the wide selection of textures provided, or create your own and "
                  "import it.",
                  QRect(10, 20, 330, 84));
-    m_sampleCard = new QWidget(m_backgroundGroup);
+    auto *sample = new QFrame(m_backgroundGroup);
+    sample->setFrameStyle(QFrame::Box | QFrame::Plain);
+    sample->setLineWidth(1);
+    m_sampleCard = sample;
     m_sampleCard->setObjectName(QStringLiteral("SampleCard"));
     m_sampleCard->setAutoFillBackground(true);
     QPalette white = m_sampleCard->palette();
     white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, QColor(160, 160, 160));
     m_sampleCard->setPalette(white);
     m_samplePicture = new QLabel(m_sampleCard);
     m_samplePicture->setObjectName(QStringLiteral("BackgroundPreview"));
