@@ -114,6 +114,8 @@ public:
     // A quick layout's background: the picture at half size, hidden for an
     // empty path; a path naming no file is cleared from the settings.
     void ShowBackground(int side, const QString &path);
+    // The magnetic stripe panel as the front settings say.
+    void LayoutMagPanel() { m_magStripe->layout(m_settings.front); }
 
     // ---- commands ----
     void PreviewCard();
