@@ -899,6 +899,11 @@ private slots:
         QCOMPARE(d.backgroundGroup()->findChild<QPushButton *>("BitBtn3")->text(), QString("Farbe"));
         QCOMPARE(d.backgroundGroup()->findChild<QPushButton *>("BitBtn4")->toolTip(), QString("Hinweis Muster"));
         QCOMPARE(d.backgroundGroup()->findChild<QPushButton *>("BitBtn5")->text(), QString("Leeren"));
+        // Without a program folder OK refuses to write anywhere else.
+        TCustomlayout lost(environment(QString()), CardSide::Front);
+        QString error;
+        QVERIFY(!lost.SaveLayout(&error));
+        QVERIFY(!error.isEmpty());
     }
 
     void everyTextHasItsKeyInEveryLanguage_data()

@@ -1214,6 +1214,13 @@ LayoutRecord TCustomlayout::layoutRecord() const
 
 bool TCustomlayout::SaveLayout(QString *error)
 {
+    // Without a program folder the file would land in whatever folder the
+    // program was started from.
+    if (m_env.appFolder.isEmpty()) {
+        if (error)
+            *error = tr("The layout cannot be saved: the program folder is not known.");
+        return false;
+    }
     return vellora::SaveLayout(m_env.appFolder, m_side, layoutRecord(), error);
 }
 
