@@ -180,18 +180,19 @@ private slots:
             QVERIFY2(a, i.name);
             QCOMPARE(a->shortcut(), QKeySequence(i.shortcut));
         }
-        for (const char *later : {"EditDatabase1", "BatchPrint1", "PrintPreview1", "PrintCard1", "CaptureImage1",
-                                  "Changecarddesign1"})
+        for (const char *later : {"EditDatabase1", "ImportData1", "ExportData1", "BatchPrint1", "PrintPreview1",
+                                  "PrintCard1", "CaptureImage1", "Changecarddesign1"})
             QVERIFY2(!menu->item(later)->isEnabled(), later);
         for (const char *later : {"BitBtn8", "BitBtn3", "BitBtn6", "BitBtn7"})
             QVERIFY2(!windows.main->button(later)->isEnabled(), later);
-        // Separators: after Edit Database, after Create Blank Project, after
+        // Separators: after Export Data, after Create Blank Project, after
         // Print Card and after Undo.
         QMenu *file = menu->item("File1")->menu();
         QStringList shape;
         for (QAction *a : file->actions())
             shape << (a->isSeparator() ? "-" : a->objectName());
-        QCOMPARE(shape, QStringList({"Save1", "SaveBackupCopy1", "LoadBackupCopy1", "EditDatabase1", "-",
+        QCOMPARE(shape, QStringList({"Save1", "SaveBackupCopy1", "LoadBackupCopy1", "EditDatabase1", "ImportData1",
+                                     "ExportData1", "-",
                                      "ImportProject1", "ExportProject1", "CreateBlankProject1", "-", "BatchPrint1",
                                      "PrinterSetup1", "PrintPreview1", "PrintCard1", "-", "Exit1"}));
         QCOMPARE(menu->item("Edit1")->menu()->actions().at(1)->isSeparator(), true);

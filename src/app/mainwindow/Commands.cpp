@@ -125,6 +125,14 @@ void TForm1::setDatabaseView(std::function<void()> showModal)
     enableCommand("EditDatabase1", bool(m_databaseView));
 }
 
+void TForm1::setDataTransferWizards(std::function<void()> importModal, std::function<void()> exportModal)
+{
+    m_importWizard = std::move(importModal);
+    m_exportWizard = std::move(exportModal);
+    enableCommand("ImportData1", bool(m_importWizard));
+    enableCommand("ExportData1", bool(m_exportWizard));
+}
+
 void TForm1::setPreviewWindow(std::function<void()> showModal, std::function<void()> printCard)
 {
     m_previewModal = std::move(showModal);
@@ -179,17 +187,33 @@ void TForm1::OpenCapture(PhotoItem *item, const QString &suffix, int page)
 
 void TForm1::EditDatabase()
 {
-    if (!m_databaseView)
-        return;
-    // What the operator typed is kept: the view works on the table files.
+    if (m_databaseView)
+        runWithCardTableClosed(m_databaseView);
+}
+
+void TForm1::ImportData()
+{
+    if (m_importWizard)
+        runWithCardTableClosed(m_importWizard);
+}
+
+void TForm1::ExportData()
+{
+    if (m_exportWizard)
+        runWithCardTableClosed(m_exportWizard);
+}
+
+void TForm1::runWithCardTableClosed(const std::function<void()> &window)
+{
+    // What the operator typed is kept: the window works on the table files.
     CommitCard();
     m_table->close();
-    // However the view ends, the card face is rebuilt; an error of the view
-    // is reported after that. (Rebuilding may throw itself, so it is no
-    // scope guard.)
+    // However the window ends, the card face is rebuilt; an error of the
+    // window is reported after that. (Rebuilding may throw itself, so it is
+    // no scope guard.)
     std::exception_ptr viewError;
     try {
-        m_databaseView();
+        window();
     } catch (...) {
         viewError = std::current_exception();
     }
@@ -259,6 +283,8 @@ void TForm1::connectMenu()
     on("Save1", [this] { CommitCard(); });
     on("SaveBackupCopy1", [this] { SaveBackupCopy(); });
     on("EditDatabase1", [this] { EditDatabase(); });
+    on("ImportData1", [this] { ImportData(); });
+    on("ExportData1", [this] { ExportData(); });
     on("BatchPrint1", batchPrint);
     on("PrinterSetup1", [this] { ShowPrinterSetupDialog(this); });
     on("PrintPreview1", [this] { PreviewCard(); });
@@ -281,7 +307,7 @@ void TForm1::connectMenu()
 
     // Items whose windows another part of the program gives later stay
     // visible and disabled until then.
-    for (const char *later : {"LoadBackupCopy1", "EditDatabase1", "ImportProject1", "ExportProject1",
+    for (const char *later : {"LoadBackupCopy1", "EditDatabase1", "ImportData1", "ExportData1", "ImportProject1", "ExportProject1",
                               "CreateBlankProject1", "BatchPrint1", "PrintPreview1", "PrintCard1", "CaptureImage1",
                               "Changecarddesign1"})
         m_dataModule->item(QLatin1String(later))->setEnabled(false);

@@ -16,6 +16,8 @@ TDataModule1::TDataModule1(QObject *parent) : QObject(parent)
     addItem(file, "SaveBackupCopy1", "Save &Backup Copy...", "Ctrl+B");
     addItem(file, "LoadBackupCopy1", "Load Backup Copy", "Ctrl+L");
     addItem(file, "EditDatabase1", "Edit Database", "Ctrl+A");
+    addItem(file, "ImportData1", "Import Data...");
+    addItem(file, "ExportData1", "Export Data...");
     addSeparator(file);
     addItem(file, "ImportProject1", "I&mport Project", "Ctrl+M");
     addItem(file, "ExportProject1", "&Export Project", "Ctrl+G");

@@ -124,6 +124,9 @@ public:
     // page 0: "Capture Image", 1: "Load Image".
     void OpenCapture(vellora::PhotoItem *item, const QString &suffix, int page);
     void EditDatabase();
+    // Import Data... / Export Data...: the wizard with the card table closed.
+    void ImportData();
+    void ExportData();
     // The text menu's commands on a free text or field item (a double
     // click opens the font dialog or the Edit Text dialog as well).
     void ChooseItemFont(QWidget *item, bool relayout);
@@ -153,6 +156,7 @@ public:
     void setBatchPrintWindow(std::function<void()> showModal);
     // Database view, shown modally while the card table is closed.
     void setDatabaseView(std::function<void()> showModal);
+    void setDataTransferWizards(std::function<void()> importModal, std::function<void()> exportModal);
     // Print preview in its normal (single card) mode: shown modally, and
     // shown without waiting, printed at 300 dpi and hidden.
     void setPreviewWindow(std::function<void()> showModal, std::function<void()> printCard);
@@ -278,6 +282,11 @@ private:
     std::function<void()> m_cardDesignWindow;
     std::function<void()> m_batchPrintWindow;
     std::function<void()> m_databaseView;
+    std::function<void()> m_importWizard, m_exportWizard;
+    // Runs a window that works on the card table's files: the current card
+    // committed and the table closed before, the table reopened and the
+    // card face rebuilt after, however the window ends.
+    void runWithCardTableClosed(const std::function<void()> &window);
     std::function<void()> m_previewModal;
     std::function<void()> m_previewPrint;
 };

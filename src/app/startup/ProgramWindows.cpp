@@ -2,6 +2,7 @@
 
 #include "app/capture/CaptureCommands.h"
 #include "app/database/DatabaseCommands.h"
+#include "app/database/TransferCommands.h"
 #include "app/design/CardDesignCommands.h"
 #include "app/mainwindow/DesignerHost.h"
 #include "app/mainwindow/TForm1.h"
@@ -50,6 +51,7 @@ void ProgramWindows::createOtherWindows()
     InstallProjectCommands(*main);
     InstallPrintCommands(*main, new TPrintPreview(), new Tbatchprint(), new TPbatch());
     dataview = InstallDatabaseCommands(*main);
+    InstallDataTransferCommands(*main, dataview);
 }
 
 void ProgramWindows::applyLayouts()

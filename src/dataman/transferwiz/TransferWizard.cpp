@@ -141,8 +141,8 @@ TransferWizard::TransferWizard(const QString &appFolder, int destinationTag, QWi
     RadioButton1->setGeometry(10, 56, 18, 18);
     RadioButton1->setAutoExclusive(false);
     RadioButton1->setChecked(true);
-    aliasnames = makeList(GroupBox1, "aliasnames", {32, 54, 230, 76});
-    adddsn = makeButton(GroupBox1, "adddsn", "Add New DSN", {268, 54, 100, 25});
+    aliasnames = makeList(GroupBox1, "aliasnames", {32, 54, 205, 76});
+    adddsn = makeButton(GroupBox1, "adddsn", "Add New DSN", {243, 54, 125, 25});
     GroupBox2 = new QGroupBox(QStringLiteral("Built-in Drivers"), Panel1);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     GroupBox2->setGeometry(8, 172, 377, 145);
@@ -173,10 +173,10 @@ TransferWizard::TransferWizard(const QString &appFolder, int destinationTag, QWi
                         "Drag and drop fields from the soure table to the destination table to decide which fields "
                         "will be imported and how they will map to the destination data.",
                         {8, 20, 377, 44}, false, true);
-    maplist = makeList(Panel3, "maplist", {8, 66, 242, 62});
+    maplist = makeList(Panel3, "maplist", {8, 66, 222, 62});
     maplist->setStyleSheet(QStringLiteral("QListWidget { background: palette(button); }"));
-    Button5 = makeButton(Panel3, "Button5", "Remove ", {256, 66, 129, 25});
-    pairnames = makeButton(Panel3, "pairnames", "Pair Equal Names", {256, 96, 129, 25});
+    Button5 = makeButton(Panel3, "Button5", "Remove ", {236, 66, 149, 25});
+    pairnames = makeButton(Panel3, "pairnames", "Pair Equal Names", {236, 96, 149, 25});
     Label2 = makeLabel(Panel3, "Label2", "Destination Database", {8, 130, 165, 16});
     ScrollBox1 = makeBox(Panel3, "ScrollBox1", {8, 146, 165, 114});
     Image1 = new QLabel(Panel3);
@@ -190,14 +190,14 @@ TransferWizard::TransferWizard(const QString &appFolder, int destinationTag, QWi
     GroupBox3->setGeometry(8, 262, 377, 56);
     RadioButton3 = new QRadioButton(QStringLiteral("Append Records"), GroupBox3);
     RadioButton3->setObjectName(QStringLiteral("RadioButton3"));
-    RadioButton3->setGeometry(10, 16, 150, 18);
+    RadioButton3->setGeometry(10, 16, 160, 18);
     RadioButton3->setAutoExclusive(false);
     RadioButton3->setChecked(true);
     RadioButton4 = new QRadioButton(QStringLiteral("Copy And Replace Records"), GroupBox3);
     RadioButton4->setObjectName(QStringLiteral("RadioButton4"));
-    RadioButton4->setGeometry(165, 16, 205, 18);
+    RadioButton4->setGeometry(175, 16, 195, 18);
     RadioButton4->setAutoExclusive(false);
-    Label3 = makeLabel(GroupBox3, "Label3", "(This will DELETE all existing records)", {165, 34, 205, 18});
+    Label3 = makeLabel(GroupBox3, "Label3", "(This will DELETE all existing records)", {10, 34, 360, 18});
     connect(RadioButton3, &QRadioButton::clicked, this, [this] {
         RadioButton3->setChecked(true);
         RadioButton4->setChecked(false);
