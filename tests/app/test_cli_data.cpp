@@ -193,6 +193,7 @@ private slots:
     void badInputEndsWithTwoAndChangesNothing_data();
     void badInputEndsWithTwoAndChangesNothing();
     void problemsAreCountedAndReplaceKeepsNumbering();
+    void odbcBothWays();
 };
 
 void TestCliData::roundTripKeepsEveryValue_data()
@@ -327,6 +328,57 @@ void TestCliData::problemsAreCountedAndReplaceKeepsNumbering()
     QCOMPARE(rows.size(), 2);
     // The old cards were 1 to 3: the new one continues the numbering.
     QCOMPARE(rows[1].mid(0, 4), (QStringList{"4", "", "Jean Luc", "Picard"}));
+}
+
+void TestCliData::odbcBothWays()
+{
+    // unixODBC set up in a temporary folder with the SQLite ODBC driver.
+    QTemporaryDir odbc;
+    QFile inst(odbc.filePath("odbcinst.ini"));
+    QVERIFY(inst.open(QIODevice::WriteOnly));
+    inst.write("[SQLite3]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n");
+    inst.close();
+    const QString db = odbc.filePath("hr.sqlite");
+    QFile ini(odbc.filePath("odbc.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[HR]\nDriver=SQLite3\nDatabase=%1\n").arg(db).toUtf8());
+    ini.close();
+    qputenv("ODBCSYSINI", odbc.path().toUtf8());
+    qputenv("ODBCINI", odbc.filePath("odbc.ini").toUtf8());
+    QProcess sqlite;
+    sqlite.start("sqlite3", {db, "create table staff (id integer primary key, last_name varchar(40), "
+                                 "first_name varchar(40)); insert into staff values (7, 'Old', 'Row');"});
+    QVERIFY(sqlite.waitForFinished());
+
+    TempProgramFolder pf;
+    QVERIFY(pf.isValid());
+    fillCards(pf.path(), sampleCards(false));
+    Run r = runProgram({"--folder", pf.path(), "--export", "odbc:HR", "--table", "staff", "--replace", "--map",
+                        "id=Card_Number,last_name=Last_name,first_name=First_name"});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(r.out.trimmed(), QStringLiteral("3 records moved, 0 problems"));
+    sqlite.start("sqlite3", {db, "select id, last_name, first_name from staff order by id"});
+    QVERIFY(sqlite.waitForFinished());
+    QCOMPARE(QString::fromUtf8(sqlite.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+             (QStringList{"1|Picard|Jean Luc", "2|O'Brien|Miles", "3|Müller-Lüdenscheidt|"}));
+
+    // Back, pairing by equal names (letter case ignored; id is not a card field).
+    TempProgramFolder fresh;
+    QVERIFY(fresh.isValid());
+    r = runProgram({"--folder", fresh.path(), "--import", "odbc:HR", "--table", "staff"});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(r.out.trimmed(), QStringLiteral("3 records moved, 0 problems"));
+    const QList<QStringList> cards = readWithPython("card", fresh.file("data/cardset1.DB"));
+    QCOMPARE(cards.size(), 4);
+    QCOMPARE(cards[3].mid(0, 4), (QStringList{"3", "", "", "Müller-Lüdenscheidt"}));
+    QCOMPARE(cards[1].mid(0, 4), (QStringList{"1", "", "Jean Luc", "Picard"}));
+
+    // A data source that does not exist: exit 2 with the driver's reason.
+    r = runProgram({"--folder", fresh.path(), "--import", "odbc:Nowhere", "--table", "staff"});
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains("Nowhere"), qPrintable(r.err));
+    qunsetenv("ODBCSYSINI");
+    qunsetenv("ODBCINI");
 }
 
 QTEST_MAIN(TestCliData)

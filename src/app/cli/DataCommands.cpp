@@ -175,7 +175,7 @@ int RunImport(const DataCommandOptions &o, QTextStream &out, QTextStream &err)
             return fail(why);
         return report(transfer::MoveRecords(source, card, mapping, o.replace), out);
     } catch (const OperatorError &e) {
-        return fail(e.message());
+        return fail(t.type == TableType::Odbc ? o.file + QStringLiteral(": ") + e.message() : e.message());
     }
 }
 
@@ -218,7 +218,7 @@ int RunExport(const DataCommandOptions &o, QTextStream &out, QTextStream &err)
         }
         return report(transfer::MoveRecords(card, dest, mapping, o.replace), out);
     } catch (const OperatorError &e) {
-        return fail(e.message());
+        return fail(t.type == TableType::Odbc ? o.file + QStringLiteral(": ") + e.message() : e.message());
     }
 }
 

@@ -81,25 +81,42 @@ int LoadCommaFile(const QString &csvPath, const QString &folder, bool header, co
     // Split every record once; the widest value of a column sets its width
     // when it exceeds the usual one, so that no value is cut.
     QList<QStringList> records;
+    QList<int> lines;
     {
         CommaRecords reader(text);
         while (!reader.atEnd()) {
             QStringList values = SplitCommaLine(reader.next());
-            if (!values.isEmpty())
+            if (!values.isEmpty()) {
                 records.append(std::move(values));
+                lines.append(reader.lineNumber());
+            }
+            if (progress && (records.size() & 4095) == 0)
+                progress(0, 0);
         }
     }
     RemoveTempTable(folder);
     if (records.isEmpty())
         throw OperatorError(tr("The file %1 holds no line to import.").arg(csvPath));
 
+    if (records.constFirst().size() > kMaxTempFields)
+        throw OperatorError(tr("The first line of %1 has %2 values; a table holds at most %3 fields.")
+                                .arg(csvPath)
+                                .arg(records.constFirst().size())
+                                .arg(kMaxTempFields));
     const QStringList names = tempFieldNames(records.constFirst(), header);
     const int fields = int(names.size());
     QList<int> widths(fields, kTempFieldWidth);
     for (qsizetype r = header ? 1 : 0; r < records.size(); ++r) {
         const QStringList &values = records[r];
-        for (int f = 0; f < fields && f < values.size(); ++f)
+        for (int f = 0; f < fields && f < values.size(); ++f) {
+            if (values[f].size() > kMaxTempFieldWidth)
+                throw OperatorError(tr("Line %1 of %2 holds a value of %3 characters; a field holds at most %4.")
+                                        .arg(lines[r])
+                                        .arg(csvPath)
+                                        .arg(values[f].size())
+                                        .arg(kMaxTempFieldWidth));
             widths[f] = std::max(widths[f], int(values[f].size()));
+        }
     }
     QList<FieldDef> defs;
     for (int f = 0; f < fields; ++f)

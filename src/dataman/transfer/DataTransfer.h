@@ -21,6 +21,10 @@ inline constexpr char kTempTableName[] = "temptab.txt";
 inline constexpr char kTempSchemaName[] = "temptab.sch";
 // Width of every field of the temporary table.
 inline constexpr int kTempFieldWidth = 2048;
+// Most fields a text table (and so the temporary table) holds.
+inline constexpr int kMaxTempFields = 4096;
+// Longest value a field of the temporary table holds (characters).
+inline constexpr int kMaxTempFieldWidth = 1 << 20;
 
 // Called with work done and total (rows); total may be 0 when unknown.
 using Progress = std::function<void(int done, int total)>;
@@ -34,7 +38,9 @@ void RemoveTempTable(const QString &folder);
 // the first record has values; every field a string of kTempFieldWidth
 // characters. Each further record is one row; a record with fewer values
 // than fields leaves the rest empty, values beyond the fields are ignored,
-// an empty line is no row. Throws OperatorError (EngineError from the
+// an empty line is no row. A first line of more than kMaxTempFields values
+// is refused, and so is a value longer than kMaxTempFieldWidth (naming its
+// line). Throws OperatorError (EngineError from the
 // engine) when the file cannot be read or is not text, or the table cannot
 // be written; the partly written temporary files are then left for
 // RemoveTempTable. Returns the number of rows written.
