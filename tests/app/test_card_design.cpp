@@ -5,6 +5,7 @@
 #include "app/mainwindow/MainMenu.h"
 #include "devices/print/VirtualCardPrinter.h"
 #include "layout/design/TCardLayout.h"
+#include "layout/designer/TCustomlayout.h"
 #include "layout/file/LayoutFile.h"
 #include "lang/GlyphButton.h"
 #include "store/DataSource.h"
@@ -544,12 +545,31 @@ private slots:
         QCOMPARE(main.settings().front.FreeText[0], QString("Vellora Rowing Club"));
         QVERIFY(main.table()->updatesPending() || main.table()->state() != TableState::Browse);
 
+        // "Custom Layout" opens the layout designer itself; its Cancel
+        // changes nothing.
+        bool designerSeen = false;
+        const quint8 frontType = main.settings().front.LayoutType;
         WhenModal([&](QWidget *modal) {
             QCOMPARE(modal, static_cast<QWidget *>(program.windows.cardLayout.data()));
+            auto *custom = modal->findChild<QPushButton *>("CustomBtn");
+            QVERIFY(custom && custom->isEnabled());
+            QTimer designerWatch;
+            designerWatch.setInterval(10);
+            QObject::connect(&designerWatch, &QTimer::timeout, [&] {
+                if (auto *designer = qobject_cast<TCustomlayout *>(QApplication::activeModalWidget())) {
+                    designerSeen = true;
+                    designer->reject();
+                }
+            });
+            designerWatch.start();
+            click(custom);
+            designerWatch.stop();
             modal->close();
         }, &seen);
         click(design);
         QVERIFY(seen);
+        QVERIFY(designerSeen);
+        QCOMPARE(main.settings().front.LayoutType, frontType);
         QVERIFY(!main.table()->updatesPending());
         Table check;
         OpenCardTable(check, folder.path());

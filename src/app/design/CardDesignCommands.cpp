@@ -4,6 +4,7 @@
 #include "engine/Table.h"
 #include "layout/design/CardDesignHost.h"
 #include "layout/design/TCardLayout.h"
+#include "layout/designer/TCustomlayout.h"
 #include "store/CardStore.h"
 #include "store/DataSource.h"
 #include "store/PhotoItem.h"
@@ -96,6 +97,16 @@ QPointer<TCardLayout> InstallCardDesignCommands(TForm1 &main)
     auto *dialog = new TCardLayout(*host);
     // The dialog goes with its host.
     QObject::connect(host, &QObject::destroyed, dialog, [dialog] { delete dialog; });
+    // "Custom Layout": the layout designer for the side shown, its colour
+    // mark following the dialog's; after OK the side's file holds the new
+    // layout and the designer's mark comes back.
+    dialog->setDesignerRunner([](QWidget *parent, int side, bool colourPrinter) -> std::optional<bool> {
+        TCustomlayout designer(side == 1 ? CardSide::Back : CardSide::Front, parent);
+        designer.setColorPrinter(colourPrinter);
+        if (designer.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return designer.colorPrinter();
+    });
     QPointer<TCardLayout> shown(dialog);
     main.setCardDesignWindow([shown] {
         if (shown)
