@@ -127,18 +127,7 @@ void Texportform::nextFromPage2()
 
 void Texportform::finish()
 {
-    QStringList mapping;
-    for (int i = 0; i < maplist->count(); ++i)
-        mapping.append(maplist->item(i)->text());
-    const bool replace = !RadioButton3->isChecked();
-    transfer::MoveResult result;
-    Table1->close();
-    Table2->close();
-    runBusy([&](const transfer::Progress &progress) {
-        result = transfer::MoveRecords(*Table1, *Table2, mapping, replace, progress);
-    });
-    Table1->close();
-    Table2->close();
+    const transfer::MoveResult result = moveMapped(*Table1, *Table2);
     LocalMessageDlg(Literal(4) + QString::number(result.moved) + Literal(5) + QString::number(result.problems) +
                         Literal(6),
                     MsgKind::Information, MsgButton::OK);

@@ -129,18 +129,7 @@ void Timportform::nextFromPage2()
 
 void Timportform::finish()
 {
-    QStringList mapping;
-    for (int i = 0; i < maplist->count(); ++i)
-        mapping.append(maplist->item(i)->text());
-    const bool replace = !RadioButton3->isChecked();
-    transfer::MoveResult result;
-    Table1->close();
-    Table2->close();
-    runBusy([&](const transfer::Progress &progress) {
-        result = transfer::MoveRecords(*Table2, *Table1, mapping, replace, progress);
-    });
-    Table1->close();
-    Table2->close();
+    const transfer::MoveResult result = moveMapped(*Table2, *Table1);
     transfer::RemoveTempTable(m_appFolder);
     LocalMessageDlg(Literal(9) + QString::number(result.moved) + Literal(10) + QString::number(result.problems) +
                         Literal(11),

@@ -571,6 +571,23 @@ void TransferWizard::pairnamesClick()
     }
 }
 
+transfer::MoveResult TransferWizard::moveMapped(Table &from, Table &to)
+{
+    QStringList mapping;
+    for (int i = 0; i < maplist->count(); ++i)
+        mapping.append(maplist->item(i)->text());
+    const bool replace = !RadioButton3->isChecked();
+    transfer::MoveResult result;
+    Table1->close();
+    Table2->close();
+    runBusy([&](const transfer::Progress &progress) {
+        result = transfer::MoveRecords(from, to, mapping, replace, progress);
+    });
+    Table1->close();
+    Table2->close();
+    return result;
+}
+
 void TransferWizard::runBusy(const std::function<void(const transfer::Progress &)> &work)
 {
     m_busy = true;

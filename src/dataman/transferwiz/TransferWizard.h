@@ -166,6 +166,10 @@ protected:
     // progress bar once the work has taken a second.
     void runBusy(const std::function<void(const vellora::transfer::Progress &)> &work);
     bool busy() const { return m_busy; }
+    // Finish: moves the records of `from` into `to` by the pairs of maplist,
+    // appending or (Copy And Replace) replacing, with both tables closed
+    // before and after.
+    vellora::transfer::MoveResult moveMapped(vellora::Table &from, vellora::Table &to);
 
     QString m_appFolder;
     QString m_chosen;
